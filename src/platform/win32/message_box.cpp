@@ -1,0 +1,81 @@
+// Message boxes: SDL's dialog, with the caption and text also written to standard error so that a
+// user at a terminal reads them too. With no display the answer is the one that changes nothing:
+// No to a question, OK to a notice.
+//
+// SDL's dialog runs its own loop on a connection of its own, so the program's window events wait
+// in the display connection meanwhile and are read by the next PeekMessageA.
+#include "sdl_state.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const UINT ButtonsMask = 0x0000000F;
+const UINT IconMask = 0x000000F0;
+
+Uint32 IconFlagOf(UINT type) {
+    switch (type & IconMask) {
+    case MB_ICONSTOP: return SDL_MESSAGEBOX_ERROR;
+    case MB_ICONEXCLAMATION: return SDL_MESSAGEBOX_WARNING;
+    default: return SDL_MESSAGEBOX_INFORMATION;
+    }
+}
+
+// Without an X or Wayland display SDL has nowhere to put a dialog (and its tries print noise).
+bool HasDisplay() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+}
+
+}  // namespace
+
+extern "C" {
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    if (text == nullptr) text = "";
+    if (caption == nullptr) caption = "Error";  // Windows' caption for a box without one
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    std::fflush(stderr);
+    InstallCloseSignals();
+
+    // Yes is the default button, as on Windows; Escape answers No here (a Windows Yes/No box
+    // ignores it), so that the keyboard can give either answer.
+    bool question = (type & ButtonsMask) == MB_YESNO;
+    const SDL_MessageBoxButtonData yesNo[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"},
+    };
+    const SDL_MessageBoxButtonData ok[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
+         "OK"},
+    };
+    int unanswered = question ? IDNO : IDOK;
+
+    SDL_MessageBoxData box = {};
+    box.flags = IconFlagOf(type) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    HWND__* ownerWindow = FindWindowRecord(owner);
+    box.window = ownerWindow != nullptr ? ownerWindow->sdl : nullptr;
+    box.title = caption;
+    box.message = text;
+    box.numbuttons = question ? 2 : 1;
+    box.buttons = question ? yesNo : ok;
+
+    const char* answer = question ? "No" : "OK";
+    if (!HasDisplay()) {
+        std::fprintf(stderr, "%s: no display to ask on; answered %s\n", caption, answer);
+        std::fflush(stderr);
+        return unanswered;
+    }
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+        std::fprintf(stderr, "%s: the dialog could not be shown (%s); answered %s\n", caption,
+                     SDL_GetError(), answer);
+        std::fflush(stderr);
+        return unanswered;
+    }
+    return pressed == IDYES || pressed == IDNO || pressed == IDOK ? pressed : unanswered;
+}
+
+}  // extern "C"

@@ -1,0 +1,182 @@
+// The stand-in's shared state, SDL video start-up, the exit-time clean-up and the close signals.
+#include "sdl_state.h"
+
+#include <signal.h>
+#include <strings.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+volatile sig_atomic_t CloseSignalled = 0;
+
+// A first SIGINT or SIGTERM asks the program to close, like the close box. A second one before
+// the program has taken the first (it is stuck in a message box, say) ends it the default way.
+void OnCloseSignal(int signalNumber) {
+    if (CloseSignalled) {
+        signal(signalNumber, SIG_DFL);
+        raise(signalNumber);
+        return;
+    }
+    CloseSignalled = 1;
+}
+
+// Runs at every normal process exit, also the exits that skip the program's teardown (the end of
+// the show, a failed image load): destroying the SDL windows gives the display back the mode it
+// had before a fullscreen window changed it. Only video is shut down; the sound player closes its
+// own SDL audio later, from its exit-time destructor.
+void ReleaseDisplayAtExit() {
+    StandInState& state = State();
+    if (!state.videoReady) return;
+    SDL_GL_MakeCurrent(nullptr, nullptr);
+    state.currentContext = nullptr;
+    state.currentDC = nullptr;
+    for (auto& context : state.contexts) {
+        SDL_GL_DeleteContext(context->sdl);
+        context->sdl = nullptr;
+    }
+    for (auto& window : state.windows) {
+        if (window->sdl != nullptr) SDL_DestroyWindow(window->sdl);
+        window->sdl = nullptr;
+        window->sdlId = 0;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    state.videoReady = false;
+    state.shutDown = true;
+}
+
+}  // namespace
+
+StandInState& State() {
+    static StandInState state;
+    return state;
+}
+
+void InstallCloseSignals() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    struct sigaction action = {};
+    action.sa_handler = OnCloseSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool TakeCloseRequest() {
+    if (!CloseSignalled) return false;
+    CloseSignalled = 0;
+    return true;
+}
+
+bool EnsureVideo() {
+    StandInState& state = State();
+    if (state.videoTried) return state.videoReady;
+    state.videoTried = true;
+    InstallCloseSignals();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Closing the last window is the program's business (WM_CLOSE), not a quit of SDL's.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "No display: %s\n", SDL_GetError());
+        return false;
+    }
+    // Characters come from TranslateMessage, as on Windows, not from an input method.
+    SDL_StopTextInput();
+    SDL_ShowCursor(state.cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    std::atexit(ReleaseDisplayAtExit);
+    state.videoReady = true;
+    return true;
+}
+
+HWND__* FindWindowRecord(HWND window) {
+    if (window == nullptr) return nullptr;
+    for (auto& record : State().windows) {
+        if (record.get() == window) return record.get();
+    }
+    return nullptr;
+}
+
+HWND__* FindWindowBySdlId(Uint32 sdlId) {
+    if (sdlId == 0) return nullptr;
+    for (auto& record : State().windows) {
+        if (record->sdlId == sdlId) return record.get();
+    }
+    return nullptr;
+}
+
+HDC__* FindDeviceContext(HDC dc) {
+    if (dc == nullptr) return nullptr;
+    for (auto& record : State().windows) {
+        if (&record->dc == dc) return &record->dc;
+    }
+    return nullptr;
+}
+
+HGLRC__* FindContextRecord(HGLRC context) {
+    if (context == nullptr) return nullptr;
+    for (auto& record : State().contexts) {
+        if (record.get() == context) return record.get();
+    }
+    return nullptr;
+}
+
+WindowClassRecord* FindClass(LPCSTR className, HINSTANCE instance) {
+    if (className == nullptr) return nullptr;
+    // A name below 0x10000 is an atom (MAKEINTATOM), not a pointer to text.
+    bool byAtom = reinterpret_cast<uintptr_t>(className) < 0x10000;
+    for (auto& record : State().classes) {
+        if (record->instance != instance) continue;
+        if (byAtom ? record->atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(className))
+                   : strcasecmp(record->name.c_str(), className) == 0) {
+            return record.get();
+        }
+    }
+    return nullptr;
+}
+
+LRESULT SendToWindow(HWND__* window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (FindWindowRecord(window) == nullptr) return 0;
+    return window->windowClass->value.lpfnWndProc(window, message, wParam, lParam);
+}
+
+void PostToQueue(HWND__* window, UINT message, WPARAM wParam, LPARAM lParam, Uint16 modifiers,
+                 bool front) {
+    PostedMessage posted = {};
+    posted.msg.hwnd = window;
+    posted.msg.message = message;
+    posted.msg.wParam = wParam;
+    posted.msg.lParam = lParam;
+    posted.msg.time = GetTickCount();
+    posted.modifiers = modifiers;
+    if (front) {
+        State().queue.push_front(posted);
+    } else {
+        State().queue.push_back(posted);
+    }
+}
+
+void DropQueuedMessages(HWND__* window) {
+    auto& queue = State().queue;
+    for (auto it = queue.begin(); it != queue.end();) {
+        it = it->msg.hwnd == window ? queue.erase(it) : it + 1;
+    }
+}
+
+FrameMetrics FrameOf(DWORD style, bool menu) {
+    // Windows 10 at 96 dpi: an 8-pixel sizing frame, or a 3-pixel fixed one under a caption, and a
+    // 23-pixel caption bar (19 more for a menu bar).
+    const DWORD captionBits = WS_CAPTION;
+    int border = 0;
+    if (style & WS_THICKFRAME) {
+        border = 8;
+    } else if (style & captionBits) {
+        border = 3;
+    }
+    int top = border;
+    if ((style & captionBits) == captionBits) top += 23;
+    if (menu) top += 19;
+    return FrameMetrics{border, top, border, border};
+}
