@@ -1,0 +1,182 @@
+#include "x_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+std::string SecondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.3f", seconds);
+    return text;
+}
+
+// A binary PPM (P6, 8 bits), as ImageMagick writes it.
+Screenshot ParsePpm(const std::string& data) {
+    Screenshot shot;
+    std::istringstream header(data);
+    std::string magic;
+    int width = 0, height = 0, maximum = 0;
+    header >> magic >> width >> height >> maximum;
+    if (magic != "P6" || width <= 0 || height <= 0 || maximum != 255) return shot;
+    size_t start = static_cast<size_t>(header.tellg()) + 1;  // one whitespace byte ends the header
+    size_t size = static_cast<size_t>(width) * height * 3;
+    if (data.size() < start + size) return shot;
+    shot.width = width;
+    shot.height = height;
+    shot.rgb.assign(data.begin() + start, data.begin() + start + size);
+    return shot;
+}
+
+}  // namespace
+
+std::array<std::uint8_t, 3> Screenshot::At(int x, int y) const {
+    size_t offset = (static_cast<size_t>(y) * width + x) * 3;
+    return {rgb[offset], rgb[offset + 1], rgb[offset + 2]};
+}
+
+int Screenshot::LitPixels(int x0, int y0, int x1, int y1) const {
+    int lit = 0;
+    for (int y = y0; y < y1; y++) {
+        for (int x = x0; x < x1; x++) {
+            auto pixel = At(x, y);
+            if (pixel[0] | pixel[1] | pixel[2]) lit++;
+        }
+    }
+    return lit;
+}
+
+XvfbServer::XvfbServer(int width, int height, int depth) {
+    // Xvfb picks a free display and writes its number to the descriptor once it takes clients.
+    int ready[2];
+    if (pipe2(ready, O_CLOEXEC) != 0) return;
+    ChildOptions options;
+    options.passDescriptor = ready[1];
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" +
+                         std::to_string(depth);
+    process_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten",
+                                 "tcp", "-noreset"},
+        options);
+    close(ready[1]);
+
+    std::string number;
+    double deadline = NowSeconds() + 15.0;
+    while (NowSeconds() < deadline) {
+        pollfd wait = {ready[0], POLLIN, 0};
+        if (poll(&wait, 1, 100) <= 0) continue;
+        char byte;
+        if (read(ready[0], &byte, 1) != 1) break;  // Xvfb ended
+        if (byte == '\n') {
+            display_ = ":" + number;
+            break;
+        }
+        number += byte;
+    }
+    close(ready[0]);
+    if (display_.empty()) {
+        std::fprintf(stderr, "Xvfb did not start: %s\n", process_->Errors().c_str());
+        process_->Kill();
+    }
+}
+
+XvfbServer::~XvfbServer() {
+    if (!process_) return;
+    process_->Signal(SIGTERM);
+    if (!process_->WaitForExit(3.0)) process_->Kill();
+}
+
+ChildOptions XvfbServer::ClientOptions(ChildOptions base) const {
+    base.environment.emplace_back("DISPLAY", display_);
+    return base;
+}
+
+CommandResult XvfbServer::Run(const std::vector<std::string>& argv, double timeoutSeconds) const {
+    return RunCommand(argv, ClientOptions(), timeoutSeconds);
+}
+
+std::vector<XWindow> XvfbServer::TopLevelWindows() const {
+    std::vector<XWindow> windows;
+    CommandResult listing = Run({"xwininfo", "-root", "-children"});
+    // '     0x200009 "VESKOP": ("veskop" "veskop")  640x480+0+0  +0+0'
+    static const std::regex line(
+        R"re(^\s*(0x[0-9a-fA-F]+) "(.*)": \(.*\)\s+(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+?(-?\d+)\+?(-?\d+)\s*$)re");
+    std::istringstream lines(listing.output);
+    std::string text;
+    while (std::getline(lines, text)) {
+        std::smatch match;
+        if (!std::regex_match(text, match, line)) continue;
+        XWindow window;
+        window.id = match[1];
+        window.title = match[2];
+        window.width = std::stoi(match[3]);
+        window.height = std::stoi(match[4]);
+        window.x = std::stoi(match[5]);
+        window.y = std::stoi(match[6]);
+        windows.push_back(window);
+    }
+    return windows;
+}
+
+bool XvfbServer::IsMapped(const std::string& id) const {
+    return Run({"xwininfo", "-id", id}).output.find("Map State: IsViewable") != std::string::npos;
+}
+
+XWindow XvfbServer::FindWindow(const std::string& title) const {
+    for (const XWindow& window : TopLevelWindows()) {
+        if (window.title == title && IsMapped(window.id)) return window;
+    }
+    return XWindow{};
+}
+
+XWindow XvfbServer::WaitForWindow(const std::string& title, double timeoutSeconds) const {
+    double deadline = NowSeconds() + timeoutSeconds;
+    for (;;) {
+        XWindow window = FindWindow(title);
+        if (window.found() || NowSeconds() >= deadline) return window;
+        SleepSeconds(0.05);
+    }
+}
+
+bool XvfbServer::WaitForWindowGone(const std::string& title, double timeoutSeconds) const {
+    double deadline = NowSeconds() + timeoutSeconds;
+    for (;;) {
+        if (!FindWindow(title).found()) return true;
+        if (NowSeconds() >= deadline) return false;
+        SleepSeconds(0.05);
+    }
+}
+
+bool XvfbServer::HoldKey(const std::string& key, double seconds) const {
+    // One xdotool run, so that the hold lasts what was asked and no start-up time more.
+    return Run({"xdotool", "keydown", key, "sleep", SecondsText(seconds), "keyup", key}).status == 0;
+}
+
+bool XvfbServer::TapKey(const std::string& key) const {
+    return Run({"xdotool", "key", key}).status == 0;
+}
+
+bool XvfbServer::FocusWindow(const XWindow& window) const {
+    return window.found() && Run({"xdotool", "windowfocus", window.id}).status == 0;
+}
+
+bool XvfbServer::CloseWindow(const XWindow& window) const {
+    return window.found() && Run({VESKOP_CLOSE_WINDOW_TOOL, window.id}).status == 0;
+}
+
+Screenshot XvfbServer::TakeScreenshot(const std::string& pngPath) const {
+    if (Run({"import", "-window", "root", pngPath}).status != 0) return Screenshot{};
+    std::string ppmPath = pngPath + ".ppm";
+    Screenshot shot;
+    if (RunCommand({"convert", pngPath, "-depth", "8", "ppm:" + ppmPath}).status == 0) {
+        shot = ParsePpm(ReadFile(ppmPath));
+    }
+    unlink(ppmPath.c_str());
+    return shot;
+}

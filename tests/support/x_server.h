@@ -1,0 +1,71 @@
+// A virtual X server of a chosen size for one test, and what a test does on it as a user would:
+// find windows by title, hold and tap keys (xdotool), close a window as a window manager's close
+// box does, and take screenshots (ImageMagick's import). Each server picks a free display number,
+// so tests with servers of their own run side by side.
+#ifndef VESKOP_TEST_X_SERVER_H
+#define VESKOP_TEST_X_SERVER_H
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+
+// A top-level window as xwininfo reports it.
+struct XWindow {
+    std::string id;  // "0x200009"; empty: no such window
+    std::string title;
+    int x = 0, y = 0;  // screen pixels, of the window's inside (no window manager draws frames)
+    int width = 0, height = 0;
+    bool found() const { return !id.empty(); }
+};
+
+struct Screenshot {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> rgb;  // 3 bytes a pixel, top row first
+    bool ok() const { return width > 0 && height > 0; }
+    std::array<std::uint8_t, 3> At(int x, int y) const;
+    // How many pixels of the rectangle [x0, x1) x [y0, y1) are not black.
+    int LitPixels(int x0, int y0, int x1, int y1) const;
+};
+
+class XvfbServer {
+public:
+    // One screen of width x height pixels at depth bits per pixel; Xvfb offers that one mode.
+    explicit XvfbServer(int width = 640, int height = 480, int depth = 24);
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    bool ok() const { return !display_.empty(); }
+    const std::string& display() const { return display_; }  // ":N"
+
+    // `base` with DISPLAY set to this server.
+    ChildOptions ClientOptions(ChildOptions base = {}) const;
+    CommandResult Run(const std::vector<std::string>& argv, double timeoutSeconds = 10.0) const;
+
+    std::vector<XWindow> TopLevelWindows() const;
+    // The first mapped top-level window with exactly this title; not found() when none.
+    XWindow FindWindow(const std::string& title) const;
+    XWindow WaitForWindow(const std::string& title, double timeoutSeconds) const;
+    bool WaitForWindowGone(const std::string& title, double timeoutSeconds) const;
+
+    // Keys by X key name: "Escape", "F1", "Return", "alt+F4".
+    bool HoldKey(const std::string& key, double seconds) const;  // down, held, up
+    bool TapKey(const std::string& key) const;                   // down and up at once
+    bool FocusWindow(const XWindow& window) const;
+    // Sends the window WM_DELETE_WINDOW, as a window manager does when its close box is clicked.
+    bool CloseWindow(const XWindow& window) const;
+    // Saves the whole screen as pngPath and returns its pixels.
+    Screenshot TakeScreenshot(const std::string& pngPath) const;
+
+private:
+    bool IsMapped(const std::string& id) const;
+
+    std::unique_ptr<ChildProcess> process_;
+    std::string display_;
+};
+
+#endif
