@@ -115,6 +115,8 @@ BYTE VirtualKeyOf(const SDL_Keysym& key) {
 char TypedCharacter(BYTE virtualKey, Uint16 modifiers) {
     bool shift = (modifiers & KMOD_SHIFT) != 0;
     bool control = (modifiers & KMOD_CTRL) != 0;
+    // Ctrl+Alt (AltGr) types what the layout's third level holds, which this table does not know.
+    if (control && (modifiers & KMOD_ALT)) return 0;
     if (virtualKey >= 'A' && virtualKey <= 'Z') {
         if (control) return static_cast<char>(virtualKey - 'A' + 1);  // Ctrl+A is 1
         bool upper = shift != ((modifiers & KMOD_CAPS) != 0);

@@ -7,7 +7,6 @@
 #include "sdl_state.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -20,13 +19,6 @@ Uint32 IconFlagOf(UINT type) {
     case MB_ICONEXCLAMATION: return SDL_MESSAGEBOX_WARNING;
     default: return SDL_MESSAGEBOX_INFORMATION;
     }
-}
-
-// Without an X or Wayland display SDL has nowhere to put a dialog (and its tries print noise).
-bool HasDisplay() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
 }
 
 }  // namespace
@@ -63,6 +55,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     box.buttons = question ? yesNo : ok;
 
     const char* answer = question ? "No" : "OK";
+    // Without a display SDL has nowhere to put a dialog (and its attempts print noise).
     if (!HasDisplay()) {
         std::fprintf(stderr, "%s: no display to ask on; answered %s\n", caption, answer);
         std::fflush(stderr);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -71,16 +72,37 @@ bool TakeCloseRequest() {
     return true;
 }
 
+bool HasDisplay() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+}
+
 bool EnsureVideo() {
     StandInState& state = State();
     if (state.videoTried) return state.videoReady;
     state.videoTried = true;
     InstallCloseSignals();
+    // A driver asked for by name is taken as it is; otherwise only one that shows a window on
+    // the user's screen will do, not SDL's invisible offscreen or dummy ones.
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    bool driverAsked = asked != nullptr && asked[0] != '\0';
+    if (!driverAsked && !HasDisplay()) {
+        std::fprintf(stderr, "No display: neither DISPLAY nor WAYLAND_DISPLAY is set\n");
+        return false;
+    }
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Closing the last window is the program's business (WM_CLOSE), not a quit of SDL's.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "No display: %s\n", SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driverAsked && driver != nullptr &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        std::fprintf(stderr, "No display: SDL found only its %s video driver\n", driver);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
     // Characters come from TranslateMessage, as on Windows, not from an input method.

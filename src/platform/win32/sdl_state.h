@@ -99,6 +99,8 @@ struct StandInState {
 
 StandInState& State();
 
+// Whether DISPLAY or WAYLAND_DISPLAY names a display to show windows and dialogs on.
+bool HasDisplay();
 // Starts SDL's video (once): our own SIGINT/SIGTERM handling instead of SDL's, and the exit-time
 // clean-up that gives the display back its desktop mode. False when there is no display.
 bool EnsureVideo();
