@@ -57,10 +57,6 @@ int PreferenceOrder(bool doubleBuffer, int depthBits, int* order) {
 
 }  // namespace
 
-int PixelFormatCount() {
-    return FormatCount;
-}
-
 void SetFormatAttributes(int format) {
     const PixelFormatEntry& entry = PixelFormats[format - 1];
     SDL_GL_ResetAttributes();

@@ -21,7 +21,7 @@
 
 // The one module there is: the program itself.
 struct HINSTANCE__ {
-    const char* name;
+    const char* name;  // for a person reading a debugger, nothing else
 };
 
 // A predefined icon or cursor; HCURSOR is the same type.
@@ -126,15 +126,18 @@ void PostToQueue(HWND__* window, UINT message, WPARAM wParam, LPARAM lParam, Uin
 void DropQueuedMessages(HWND__* window);
 
 // Pixel formats (device_context.cpp).
-int PixelFormatCount();
 // Sets SDL's OpenGL attributes for a pixel format; they apply to the next window or context.
 void SetFormatAttributes(int format);
 // Creates the SDL window of a record with a pixel format's attributes, shown or hidden as the
 // record is, in the display mode when it is fullscreen. Null when SDL refuses those attributes.
 SDL_Window* CreateSdlWindow(const HWND__& window, int format);
-// The format to create a window with when none has been chosen yet: the deepest depth buffer.
+// Creates the SDL window of a new window record before its pixel format is chosen, with the first
+// format the driver takes in the order ChoosePixelFormat prefers for the usual request (double
+// buffered, 32-bit depth), so that setting that format later needs no new window. Returns the
+// format, and the window in *created; 0 and null when the driver takes none.
 int DefaultPixelFormat(const HWND__& window, SDL_Window** created);
-// Puts the stand-in's record of the current context straight (a window that is being destroyed).
+// Releases the current context if it is current on this device context (whose window is being
+// destroyed).
 void ForgetCurrentOn(HDC__* dc);
 
 // Keys (keys.cpp). 0 for a key that has no virtual-key code.

@@ -6,7 +6,7 @@
 
 namespace {
 
-HINSTANCE__ ProgramModule = {"veskop"};
+HINSTANCE__ ProgramModule = {"the program"};
 HICON__ WinLogoIcon = {32517};  // IDI_WINLOGO
 HICON__ ArrowCursor = {32512};  // IDC_ARROW
 
@@ -85,6 +85,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName) {
     return nullptr;
 }
 
+// The extended styles callers use here (WS_EX_APPWINDOW, WS_EX_WINDOWEDGE) add no frame.
 BOOL WINAPI AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD) {
     if (rect == nullptr) return FALSE;
     FrameMetrics frame = FrameOf(style, menu != FALSE);
