@@ -356,4 +356,32 @@ TEST_F(PngTexture, UnpackStateIsRestored) {
     EXPECT_EQ(texels[(2 * 8 + 7) * 3 + 1], 114);  // texel (7, 2): file pixel (4, 1), green
 }
 
+// Between them the images take every path of the loader: alpha (RGBA, grey with alpha), a
+// palette, a gAMA chunk, and a size that is not a power of two.
+TEST_F(PngTexture, TheFiveCommittedImagesLoad) {
+    const struct {
+        const char* name;
+        uint32_t width;
+        uint32_t height;
+        uint32_t alphaBits;
+        std::pair<GLint, GLint> stored;
+    } images[] = {{"startlogo2.png", 1024, 512, 8, {1024, 512}},
+                  {"alphabetGeorgia.png", 512, 512, 8, {512, 512}},
+                  {"pizza2.png", 512, 512, 0, {512, 512}},
+                  {"sovepose2.png", 512, 512, 0, {512, 512}},
+                  {"vardlum.png", 640, 480, 0, {1024, 512}}};
+    for (const auto& image : images) {
+        pngInfo info = {};
+        const std::string path = std::string(VESKOP_DATA_DIR) + "/" + image.name;
+        ASSERT_EQ(Load(path, &info), 1) << path << ": " << errors;
+        EXPECT_EQ(errors, "") << path;
+        EXPECT_EQ(info.Width, image.width) << path;
+        EXPECT_EQ(info.Height, image.height) << path;
+        EXPECT_EQ(info.Depth, 8u) << path;
+        EXPECT_EQ(info.Alpha, image.alphaBits) << path;
+        EXPECT_EQ(LevelSize(0), image.stored) << path;
+        EXPECT_EQ(LevelSizes().back(), std::make_pair(1, 1)) << path;
+    }
+}
+
 }  // namespace
