@@ -81,7 +81,8 @@ Rgba Floor(double x, double y, double horizon) {
     const double rows = std::fabs(z - std::floor(z + 0.5)) / (2.0 * height / Square(y - horizon));
     const double columns = std::fabs(worldX - std::floor(worldX + 0.5)) / (depth / 40.0);
     const double grid = 1.0 - SmoothStep(0.3, 1.3, std::fmin(rows, columns));
-    const double fade = SmoothStep(0.0, 120.0, y - horizon) * (1.0 - 0.6 * across);
+    // gone by the bottom row: the texture repeats, and filtering would carry it to the top
+    const double fade = SmoothStep(0.0, 120.0, y - horizon) * (1.0 - 0.6 * across) * (1.0 - SmoothStep(468.0, 478.0, y));
     return Over({Rgb{0.95, 0.25, 0.85}, grid * fade}, out);
 }
 
