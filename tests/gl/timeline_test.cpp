@@ -318,7 +318,7 @@ protected:
     TestGLContext context{Width, Height};
 };
 
-const double Cot22_5 = 1.0 / std::tan(22.5 * M_PI / 180.0);  // gluPerspective's y scale at 45 deg
+const double Cot22_5 = 1.0 / std::tan(std::acos(-1.0) / 8.0);  // gluPerspective's y scale at 45 degrees
 
 LPARAM Size(WORD width, WORD height) { return static_cast<LPARAM>(width | (height << 16)); }
 

@@ -4,6 +4,8 @@
 #include "demo/demo_state.h"
 #include "shell_fixture.h"
 
+#include <algorithm>
+
 namespace {
 
 using Names = std::vector<std::string>;

@@ -13,7 +13,8 @@ namespace {
 // values the program starts with.
 const DemoStateRecord InitialDemoState = DemoState;
 
-bool IsMessageCall(const std::string& name) {
+// Calls that every pass makes, left out of IdlePasses().
+bool LeftOutOfPasses(const std::string& name) {
     return name == "PeekMessageA" || name == "TranslateMessage" || name == "DispatchMessageA" ||
            name == "GetTickCount";
 }
@@ -70,7 +71,7 @@ std::vector<std::vector<std::string>> IdlePasses() {
         if (call.name == "PeekMessageA") {
             inIdlePass = call.result == "none";
             if (inIdlePass) passes.emplace_back();
-        } else if (inIdlePass && !IsMessageCall(call.name)) {
+        } else if (inIdlePass && !LeftOutOfPasses(call.name)) {
             passes.back().push_back(call.name);
         }
     }

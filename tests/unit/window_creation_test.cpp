@@ -126,11 +126,11 @@ struct CreationFailure {
     Names teardown;    // what runs between the failure and the message
 };
 
-const Names KeepDisplay = {};
+const Names NoTeardown = {};
 const Names ReleaseMode = {"ChangeDisplaySettingsA", "ShowCursor", "UnregisterClassA"};
 const Names ReleaseWindow = {"ChangeDisplaySettingsA", "ShowCursor", "DestroyWindow",
                              "UnregisterClassA"};
-const Names ReleaseDC_ = {"ChangeDisplaySettingsA", "ShowCursor", "ReleaseDC", "DestroyWindow",
+const Names ReleaseDeviceContext = {"ChangeDisplaySettingsA", "ShowCursor", "ReleaseDC", "DestroyWindow",
                           "UnregisterClassA"};
 const Names ReleaseAll = {"ChangeDisplaySettingsA", "ShowCursor", "wglMakeCurrent",
                           "wglDeleteContext", "ReleaseDC", "DestroyWindow", "UnregisterClassA"};
@@ -170,12 +170,12 @@ TEST_P(CreationFailureTest, ReleasesWhatWasMadeThenTellsTheUser) {
 INSTANTIATE_TEST_SUITE_P(
     EachStep, CreationFailureTest,
     ::testing::Values(
-        CreationFailure{"RegisterClassA", 0, "Failed To Register The Window Class.", KeepDisplay},
+        CreationFailure{"RegisterClassA", 0, "Failed To Register The Window Class.", NoTeardown},
         CreationFailure{"CreateWindowExA", 0, "Window Creation Error.", ReleaseMode},
         CreationFailure{"GetDC", 0, "Can't Create A GL Device Context.", ReleaseWindow},
-        CreationFailure{"ChoosePixelFormat", 0, "Can't Find A Suitable PixelFormat.", ReleaseDC_},
-        CreationFailure{"SetPixelFormat", 0, "Can't Set The PixelFormat.", ReleaseDC_},
-        CreationFailure{"wglCreateContext", 0, "Can't Create A GL Rendering Context.", ReleaseDC_},
+        CreationFailure{"ChoosePixelFormat", 0, "Can't Find A Suitable PixelFormat.", ReleaseDeviceContext},
+        CreationFailure{"SetPixelFormat", 0, "Can't Set The PixelFormat.", ReleaseDeviceContext},
+        CreationFailure{"wglCreateContext", 0, "Can't Create A GL Rendering Context.", ReleaseDeviceContext},
         // Only the activation fails; the teardown's release of the context works.
         CreationFailure{"wglMakeCurrent", 1, "Can't Activate The GL Rendering Context.", ReleaseAll},
         CreationFailure{"InitScene", 0, "Initialization Failed.", ReleaseAll}),

@@ -12,6 +12,7 @@
 //     class was registered with;
 //   - hooks run test code at the start of a chosen call (post a key while the loop runs, count
 //     idle passes through SwapBuffers, change the clock between two reads).
+// DefWindowProcA does no default processing: it records the call and returns what the test set.
 // Handles are distinct and never null; they print as their kind and a serial ("hwnd1", "hdc2").
 // The WGL calls only keep track of handles: no OpenGL context is made or made current.
 //
