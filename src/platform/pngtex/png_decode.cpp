@@ -1,0 +1,144 @@
+#include "png_decode.h"
+
+#include <png.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "glpng.h"
+
+const unsigned char PngSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+
+namespace {
+
+// Everything libpng's error path must release. It lives in ReadPngFile's frame, outside the
+// frame that calls setjmp, so its fields keep their values across a longjmp.
+struct DecodeJob {
+    FILE* file;
+    double screenGamma;
+    png_structp png;
+    png_infop info;
+    unsigned char* pixels;  // the decoded image, handed over on success
+    png_bytep* rows;        // row pointers into pixels, freed after decoding
+    PngImage image;
+};
+
+uint64_t NextPowerOfTwo(uint32_t n) {
+    uint64_t p = 1;
+    while (p < n) p <<= 1;
+    return p;
+}
+
+// The texture built from the image rounds each side up to a power of two; refusing here, before
+// any pixel memory exists, bounds what a header claiming 100000x100000 can make us allocate.
+void CheckTextureLimit(png_structp png, uint32_t width, uint32_t height) {
+    if (NextPowerOfTwo(width) * NextPowerOfTwo(height) <= PNG_MAX_TEXELS) return;
+    char message[128];
+    snprintf(message, sizeof message, "image of %ux%u pixels exceeds the texture limit of %u texels",
+             (unsigned)width, (unsigned)height, (unsigned)PNG_MAX_TEXELS);
+    png_error(png, message);  // prints through the default handler, then longjmps
+}
+
+// Asks libpng for 8-bit RGB, or RGBA where the file has alpha or a tRNS chunk, with the gamma
+// correction from screenGamma and the file's gamma.
+void RequestRgb8(png_structp png, png_infop info, int colorType, int bitDepth, double screenGamma) {
+    switch (colorType) {
+        case PNG_COLOR_TYPE_GRAY:
+            if (bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
+            png_set_gray_to_rgb(png);
+            break;
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            png_set_gray_to_rgb(png);
+            break;
+        case PNG_COLOR_TYPE_PALETTE:
+            png_set_palette_to_rgb(png);
+            break;
+        case PNG_COLOR_TYPE_RGB:
+        case PNG_COLOR_TYPE_RGB_ALPHA:
+            break;
+        default:
+            png_error(png, "unsupported colour type");
+    }
+    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+    if (bitDepth == 16) png_set_scale_16(png);
+    png_set_interlace_handling(png);
+
+    // libpng takes the second value in place of the file's own, so pass the file's gAMA on.
+    double fileGamma = 0.0;
+    if (!png_get_gAMA(png, info, &fileGamma) || fileGamma <= 0.0) fileGamma = 1.0 / 2.2;
+    png_set_gamma(png, screenGamma, fileGamma);
+}
+
+// The decoding proper. libpng's errors longjmp out of it, so it holds nothing that needs a
+// destructor; what it allocates it stores in job at once.
+void DecodeImage(DecodeJob* job) {
+    png_structp png = job->png;
+    png_infop info = job->info;
+    png_init_io(png, job->file);
+    png_set_sig_bytes(png, sizeof PngSignature);
+    png_read_info(png, info);
+
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colorType = 0;
+    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, NULL, NULL, NULL);
+    CheckTextureLimit(png, width, height);
+    RequestRgb8(png, info, colorType, bitDepth, job->screenGamma);
+    png_read_update_info(png, info);
+
+    const int channels = png_get_channels(png, info);
+    const size_t rowBytes = png_get_rowbytes(png, info);
+    if ((channels != 3 && channels != 4) || rowBytes != (size_t)width * channels)
+        png_error(png, "unexpected decoded row layout");
+
+    job->pixels = (unsigned char*)malloc(rowBytes * height);
+    job->rows = (png_bytep*)malloc(sizeof(png_bytep) * height);
+    if (job->pixels == NULL || job->rows == NULL) png_error(png, "out of memory for the image");
+    for (png_uint_32 y = 0; y < height; ++y) job->rows[y] = job->pixels + rowBytes * y;
+    png_read_image(png, job->rows);
+    png_read_end(png, NULL);  // reaches IEND, so a file cut after its image data fails too
+
+    job->image.pixels = job->pixels;
+    job->image.width = width;
+    job->image.height = height;
+    job->image.channels = channels;
+    job->image.bitDepth = bitDepth;
+}
+
+int DecodeGuarded(DecodeJob* job) {
+    if (setjmp(png_jmpbuf(job->png)) != 0) return 0;
+    DecodeImage(job);
+    return 1;
+}
+
+}  // namespace
+
+int ReadPngFile(const char* filename, double screenGamma, PngImage* image) {
+    FILE* file = fopen(filename, "rb");
+    if (file == NULL) return 0;
+    unsigned char signature[sizeof PngSignature];
+    if (fread(signature, 1, sizeof signature, file) != sizeof signature ||
+        memcmp(signature, PngSignature, sizeof signature) != 0) {
+        fclose(file);
+        return 0;
+    }
+
+    DecodeJob job;
+    memset(&job, 0, sizeof job);
+    job.file = file;
+    job.screenGamma = screenGamma;
+    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
+    if (job.png != NULL) job.info = png_create_info_struct(job.png);
+    int ok = job.info != NULL && DecodeGuarded(&job);
+    png_destroy_read_struct(&job.png, &job.info, NULL);  // each may be NULL
+    free(job.rows);
+    if (fclose(file) != 0) ok = 0;
+    if (!ok) {
+        free(job.pixels);
+        return 0;
+    }
+    *image = job.image;
+    return 1;
+}

@@ -1,0 +1,264 @@
+// The sound library's seven calls, through SDL's audio drivers: "dummy" where only the results
+// matter, "disk" to hear what reaches the output.
+#include <fmod.h>
+
+#include "audio_analysis.h"
+#include "tiny_xm.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr int Rate = 44100;
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void Sleep(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+class SoundLibraryTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        FSOUND_Close();
+        for (const std::string& path : scratch) std::remove(path.c_str());
+    }
+
+    // Starts the library on SDL's silent "dummy" driver.
+    void InitSilently() {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ASSERT_TRUE(FSOUND_Init(Rate, 32, 2)) << FSOUND_GetError();
+    }
+
+    // Starts the library on the "disk" driver, which writes raw 16-bit stereo to output.
+    void InitToFile() {
+        output = Scratch("out.raw");
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+        ASSERT_TRUE(FSOUND_Init(Rate, 32, 2)) << FSOUND_GetError();
+    }
+
+    std::string Scratch(const std::string& name) {
+        scratch.push_back(ScratchPath(name));
+        return scratch.back();
+    }
+
+    std::string WriteSong(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const std::string path = Scratch(name);
+        EXPECT_TRUE(WriteTestFile(path, bytes));
+        return path;
+    }
+
+    std::vector<std::string> scratch;
+    std::string output;
+};
+
+TEST_F(SoundLibraryTest, ReportsAtLeastTheVersionThePlayerNeeds) {
+    EXPECT_GE(FSOUND_GetVersion(), 3.33f);
+}
+
+TEST_F(SoundLibraryTest, CallsBeforeInitAreRefused) {
+    const std::string path = WriteSong("song.xm", BuildTinyXm(TinyXmSong{}));
+    EXPECT_EQ(FMUSIC_LoadSong(path.c_str()), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
+    EXPECT_FALSE(FMUSIC_PlaySong(nullptr));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    EXPECT_FALSE(FMUSIC_FreeSong(nullptr));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    FSOUND_Close();  // without an Init: nothing happens, the last error stays
+    FSOUND_Close();
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+}
+
+TEST_F(SoundLibraryTest, InitWhileRunningFailsAndCloseAllowsAnotherStart) {
+    InitSilently();
+    EXPECT_FALSE(FSOUND_Init(Rate, 32, 2));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_ALREADY_INITIALIZED);
+    FSOUND_Close();
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+    EXPECT_TRUE(FSOUND_Init(Rate, 32, 2));
+}
+
+TEST_F(SoundLibraryTest, InitRefusesImpossibleSettings) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_FALSE(FSOUND_Init(0, 32, 2));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    EXPECT_FALSE(FSOUND_Init(-44100, 32, 2));
+    EXPECT_FALSE(FSOUND_Init(Rate, -1, 2));
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+}
+
+TEST_F(SoundLibraryTest, InitFailsWithCode3WhenNoDeviceOpens) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_FALSE(FSOUND_Init(Rate, 32, 2));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INIT);
+
+    // The disk driver cannot create its file in a directory that does not exist.
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", "/nonexistent-veskop-dir/out.raw", 1);
+    EXPECT_FALSE(FSOUND_Init(Rate, 32, 2));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INIT);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);  // nothing left half started
+
+    const std::string path = WriteSong("song.xm", BuildTinyXm(TinyXmSong{}));
+    EXPECT_EQ(FMUSIC_LoadSong(path.c_str()), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
+    InitSilently();  // and a later start works
+}
+
+TEST_F(SoundLibraryTest, LoadSongTellsMissingForeignAndBrokenFilesApart) {
+    InitSilently();
+    const struct {
+        std::string path;
+        int code;
+    } cases[] = {
+        {Scratch("missing.xm"), FMOD_ERR_FILE_NOT_FOUND},
+        {Scratch("no-dir") + "/song.xm", FMOD_ERR_FILE_NOT_FOUND},
+        {WriteSong("empty.xm", {}), FMOD_ERR_FILE_FORMAT},
+        {WriteSong("text.xm", {'n', 'o', 't', ' ', 'm', 'u', 's', 'i', 'c', '\n'}),
+         FMOD_ERR_FILE_FORMAT},
+        {WriteSong("image.xm", {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13}),
+         FMOD_ERR_FILE_FORMAT},
+        {::testing::TempDir(), FMOD_ERR_FILE_BAD},  // a directory
+    };
+    for (const auto& each : cases) {
+        EXPECT_EQ(FMUSIC_LoadSong(each.path.c_str()), nullptr) << each.path;
+        EXPECT_EQ(FSOUND_GetError(), each.code) << each.path;
+    }
+
+    // An XM whose order list names a pattern that is not stored: a module with nothing to play.
+    std::vector<std::uint8_t> nowhere = BuildTinyXm(TinyXmSong{});
+    nowhere[80] = 7;
+    const std::string broken = WriteSong("nowhere.xm", nowhere);
+    EXPECT_EQ(FMUSIC_LoadSong(broken.c_str()), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_BAD);
+
+    EXPECT_EQ(FMUSIC_LoadSong(nullptr), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+
+    const std::string good = WriteSong("good.xm", BuildTinyXm(TinyXmSong{}));
+    EXPECT_NE(FMUSIC_LoadSong(good.c_str()), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);  // success leaves the last failure
+}
+
+TEST_F(SoundLibraryTest, NullFreedAndStaleHandlesAreRefused) {
+    InitSilently();
+    const std::string path = WriteSong("song.xm", BuildTinyXm(TinyXmSong{}));
+    FMUSIC_MODULE* first = FMUSIC_LoadSong(path.c_str());
+    FMUSIC_MODULE* second = FMUSIC_LoadSong(path.c_str());
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);
+
+    EXPECT_FALSE(FMUSIC_PlaySong(nullptr));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    EXPECT_FALSE(FMUSIC_FreeSong(nullptr));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+
+    EXPECT_TRUE(FMUSIC_PlaySong(first));
+    EXPECT_TRUE(FMUSIC_FreeSong(first));  // while it plays
+    EXPECT_FALSE(FMUSIC_FreeSong(first));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+    EXPECT_FALSE(FMUSIC_PlaySong(first));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);
+
+    // Close frees what is still loaded; its handles are dead afterwards.
+    EXPECT_TRUE(FMUSIC_PlaySong(second));
+    FSOUND_Close();
+    EXPECT_FALSE(FMUSIC_PlaySong(second));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_UNINITIALIZED);
+    EXPECT_FALSE(FMUSIC_FreeSong(second));
+}
+
+TEST_F(SoundLibraryTest, LeavesTheRestOfSdlRunning) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_TIMER), 0);
+    InitSilently();
+    FSOUND_Close();
+    EXPECT_NE(SDL_WasInit(SDL_INIT_TIMER), 0u);
+    SDL_QuitSubSystem(SDL_INIT_TIMER);
+}
+
+TEST_F(SoundLibraryTest, FreeAndCloseAreSafeAfterSdlWasShutDown) {
+    InitToFile();
+    const std::string path = WriteSong("song.xm", BuildTinyXm(TinyXmSong{}));
+    FMUSIC_MODULE* song = FMUSIC_LoadSong(path.c_str());
+    ASSERT_TRUE(FMUSIC_PlaySong(song));
+    Sleep(0.05);
+
+    SDL_Quit();  // as an exit handler would, before static destructors
+    EXPECT_FALSE(FMUSIC_PlaySong(song));
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_PLAY);
+    EXPECT_TRUE(FMUSIC_FreeSong(song));
+    FSOUND_Close();
+    FSOUND_Close();
+    InitSilently();  // the library starts again from scratch
+}
+
+TEST_F(SoundLibraryTest, PlaybackReachesTheDeviceWithinAFewHundredMilliseconds) {
+    InitToFile();
+    TinyXmSong tune;
+    tune.noteEveryRow = true;
+    const std::string path = WriteSong("song.xm", BuildTinyXm(tune));
+    FMUSIC_MODULE* song = FMUSIC_LoadSong(path.c_str());
+    ASSERT_NE(song, nullptr);
+    Sleep(0.15);  // the device runs, writing silence
+
+    const Clock::time_point played = Clock::now();
+    ASSERT_TRUE(FMUSIC_PlaySong(song));
+    double heardAfter = -1.0;
+    while (heardAfter < 0.0 && SecondsSince(played) < 2.0) {
+        if (FirstSoundingFrame(ReadRawStereo(output)) >= 0) heardAfter = SecondsSince(played);
+        else Sleep(0.005);
+    }
+    EXPECT_GE(heardAfter, 0.0) << "nothing but silence reached " << output;
+    EXPECT_LT(heardAfter, 0.3);
+
+    Sleep(1.0);
+    FSOUND_Close();
+    const StereoSamples samples = ReadRawStereo(output);
+    const long first = FirstSoundingFrame(samples);
+    ASSERT_GE(first, 0);
+    const double start = double(first) / Rate;
+    EXPECT_GT(WindowRms(samples, Rate, start + 0.1, start + 0.9), 1000.0);
+    EXPECT_LT(LargestStep(samples), PeakSample(samples) / 6);  // no click at start or stop
+}
+
+TEST_F(SoundLibraryTest, PlayingThePlayingSongStartsItOver) {
+    InitToFile();
+    TinyXmSong bursts;  // one burst a second
+    bursts.rows = 20;
+    bursts.speed = 3;
+    bursts.bpm = 150;
+    bursts.sample = TinySample::ShortBurst;
+    const std::string path = WriteSong("song.xm", BuildTinyXm(bursts));
+    FMUSIC_MODULE* song = FMUSIC_LoadSong(path.c_str());
+    ASSERT_TRUE(FMUSIC_PlaySong(song));
+    Sleep(0.4);
+    ASSERT_TRUE(FMUSIC_PlaySong(song));
+    Sleep(1.25);
+    FSOUND_Close();
+
+    const StereoSamples samples = ReadRawStereo(output);
+    const std::vector<double> onsets = Onsets(samples, Rate, 300.0);
+    ASSERT_EQ(onsets.size(), 3u) << ::testing::PrintToString(onsets);
+    // The restart came 0.4 s (of wall clock) after the start, not a song length later; the
+    // song then runs its full second from there.
+    EXPECT_GT(onsets[1] - onsets[0], 0.25);
+    EXPECT_LT(onsets[1] - onsets[0], 0.7);
+    EXPECT_NEAR(onsets[2] - onsets[1], 1.0, 0.02);
+}
+
+}  // namespace
