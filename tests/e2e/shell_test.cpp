@@ -209,6 +209,7 @@ TEST(VeskopShell, WithNoDisplayItTellsOnStandardErrorAndEndsWith1) {
     ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
     EXPECT_EQ(1, veskop->ExitStatus());
     std::string errors = veskop->Errors();
+    EXPECT_EQ(0u, errors.find("No display: ")) << errors;
     EXPECT_NE(std::string::npos, errors.find(FullscreenQuestion)) << errors;
     EXPECT_NE(std::string::npos, errors.find("answered No")) << errors;
     EXPECT_NE(std::string::npos, errors.find(CloseNotice)) << errors;
