@@ -24,7 +24,7 @@ std::string TestArtifactDirectory() {
 std::unique_ptr<ChildProcess> StartVeskop(const XvfbServer* server, const VeskopOptions& options) {
     ChildOptions child;
     child.workingDirectory = options.workingDirectory;
-    if (child.workingDirectory.empty()) child.workingDirectory = MakeTemporaryDirectory("veskop-run-");
+    if (child.workingDirectory.empty()) child.workingDirectory = VESKOP_SOURCE_DIR;
     child.logPrefix = TestArtifactDirectory() + "/" + options.logName;
     child.environment.emplace_back("SDL_AUDIODRIVER", "dummy");
     for (const auto& pair : options.environment) child.environment.push_back(pair);

@@ -18,7 +18,8 @@
 std::string TestArtifactDirectory();
 
 struct VeskopOptions {
-    // Where it runs, and so where it looks for data/; empty: a new empty folder.
+    // Where it runs, and so where it looks for data/; empty: the repository's root, as a user
+    // runs it. MakeTemporaryDirectory() gives a folder without data/.
     std::string workingDirectory;
     // More than 1: the program's clocks and sleeps run that many times fast (faketime). The tick
     // count then starts near the wall clock's milliseconds, wrapped to 32 bits.
