@@ -4,9 +4,79 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
 #include "demo/demo_state.h"
+#include "demo/texture_loading.h"
+#include "music/music_player.h"
 
 namespace {
+
+// Slot i gets the i-th file; paths are relative to the working directory.
+const char* const ImageFiles[TextureSlotCount] = {
+    "data/startlogo2.png",
+    "data/alphabetGeorgia.png",
+    "data/pizza2.png",
+    "data/sovepose2.png",
+    "data/vardlum.png",
+};
+const char MusicFile[] = "data/LUMAR7.XM";
+
+// Exit status when an image cannot be loaded: the show cannot run as made.
+const int ImageFailedStatus = 1;
+
+// Says on standard error which image failed and why, so the user can mend it. The loader has
+// already written the decoder's own text, if it got that far.
+void ReportImageFailure(const char* path) {
+    std::error_code error;
+    if (!std::filesystem::is_directory("data", error)) {
+        std::fprintf(stderr,
+                     "veskop: cannot load %s: there is no data folder in the working directory; "
+                     "start veskop from the folder that holds data/\n",
+                     path);
+        return;
+    }
+    if (!std::filesystem::exists(path, error)) {
+        std::fprintf(stderr, "veskop: cannot load %s: the file is missing\n", path);
+        return;
+    }
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "veskop: cannot load %s: the file cannot be read\n", path);
+        return;
+    }
+    static const unsigned char PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    unsigned char start[8] = {};
+    size_t got = std::fread(start, 1, sizeof(start), file);
+    std::fclose(file);
+    if (got != sizeof(start) || std::memcmp(start, PngSignature, sizeof(start)) != 0) {
+        std::fprintf(stderr, "veskop: cannot load %s: the file is not a PNG image\n", path);
+        return;
+    }
+    std::fprintf(stderr, "veskop: cannot load %s: the PNG image cannot be decoded\n", path);
+}
+
+// Fills slots 0 to 4 in file order; the first image that fails ends the process, before any
+// later file is opened.
+void LoadImages() {
+    DemoState.textureCount = 0;
+    for (const char* path : ImageFiles) {
+        if (LoadTexture(path) == 0) {
+            ReportImageFailure(path);
+            std::exit(ImageFailedStatus);
+        }
+    }
+}
+
+// A failure is reported by the player on standard output; the show then runs silently.
+void StartMusic() {
+    music.Init(MusicFile);
+    music.Play();
+}
 
 // The OpenGL state every frame relies on, set once per rendering context. The light position is
 // given while the model-view matrix is the identity, so the light stays at (5, 5, 8) in eye space.
@@ -33,8 +103,9 @@ void SetFixedState() {
 }  // namespace
 
 bool InitScene() {
-    DemoState.textureCount = 0;
+    LoadImages();
+    StartMusic();
     SetFixedState();
-    DemoState.startTick = GetTickCount();  // time zero of the show
+    DemoState.startTick = GetTickCount();  // time zero of the show, after the music started
     return true;
 }

@@ -129,6 +129,11 @@ TEST(VeskopShell, F1RecreatesItAsAWindowTitledQuiroAndStartsTheShowOver) {
     EXPECT_GE(afterToggle, 54000);
     EXPECT_LE(afterToggle, 60000);
     EXPECT_GE(TicksBetween(frames.ticks.front(), frames.ticks.back()), 65000);
+    // The second set-up starts the sound system again while it runs: the player reports that,
+    // without a line end, and plays the song it has from the start.
+    EXPECT_EQ(frames.otherLines,
+              std::vector<std::string>{
+                  "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first."});
     EXPECT_EQ("", veskop->Errors());
 }
 

@@ -67,7 +67,11 @@ FrameLines ParseFrameLines(const std::string& output) {
             frames.problem = "\"test??\" without a tick count before it, line " + std::to_string(i + 1);
             return frames;
         }
-        if (!IsTickLine(line)) {
+        // The music player's texts end without a line feed, so one written during a set-up
+        // runs into the next frame's tick count: "Error loading file1482096684".
+        size_t digits = line.find_last_not_of("0123456789") + 1;
+        std::string tick = line.substr(digits);
+        if (!IsTickLine(tick)) {
             frames.otherLines.push_back(line);
             continue;
         }
@@ -76,7 +80,8 @@ FrameLines ParseFrameLines(const std::string& output) {
             frames.problem = "tick count " + line + " is followed by \"" + lines[i + 1] + "\"";
             return frames;
         }
-        frames.ticks.push_back(static_cast<std::uint32_t>(std::stoull(line)));
+        if (digits > 0) frames.otherLines.push_back(line.substr(0, digits));
+        frames.ticks.push_back(static_cast<std::uint32_t>(std::stoull(tick)));
         i++;
     }
     return frames;
