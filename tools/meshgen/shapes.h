@@ -1,0 +1,48 @@
+// The three shapes of the demo's mesh scene, each built from parameters whose counts are tuned so
+// that the finished meshes have exactly the triangle, position and normal counts the program's
+// arrays hold.
+#ifndef VESKOP_MESHGEN_SHAPES_H
+#define VESKOP_MESHGEN_SHAPES_H
+
+#include "mesh_builder.h"
+
+namespace meshgen {
+
+// MeshA: a fully threaded hex bolt with a washer and a hex nut, along x, head at -x.
+struct BoltParams {
+    int headFlatColumns = 9;  // columns per flat of the head
+    int nutFlatColumns = 8;   // columns per flat of the nut
+    int headTopRings = 1;     // rings of the flat top face of the head, besides its centre
+    int threadColumns = 17;   // columns around the threaded shank
+    int threadRowsPerPitch = 4;
+    int threadRows = 84;      // rows of the helical grid: threadRowsPerPitch per turn
+    int washerColumns = 40;
+    int washerRimRows = 5;    // rings across the washer's rounded outer rim, between its faces
+};
+void BuildBolt(MeshBuilder& mesh, const BoltParams& params);
+
+// MeshB: a skateboard: deck with kicktails, two trucks, four wheels, eight mounting bolts.
+struct SkateboardParams {
+    int deckColumns = 64;     // points around the deck's outline
+    int deckRings = 6;        // rings of the deck's top (and bottom) face, besides its centre
+    int wheelColumns = 32;
+    int wheelProfileRows = 10;
+    int boltColumns = 12;
+};
+void BuildSkateboard(MeshBuilder& mesh, const SkateboardParams& params);
+
+// MeshC: nineteen cards between two round end plates, threaded on a rod with ball ends, turning
+// half a turn along it.
+struct CardStackParams {
+    int cardCount = 21;            // end plates included
+    int cornerPoints = 10;         // outline points per rounded corner of a card
+    double edgeSpacing = 0.00712;  // model units between outline points along a straight edge
+    int plateColumns = 24;         // outline points of an end plate
+    int rodColumns = 21;
+    int ballRows = 4;              // rings of each ball end, besides its pole
+};
+void BuildCardStack(MeshBuilder& mesh, const CardStackParams& params);
+
+}  // namespace meshgen
+
+#endif
