@@ -5,6 +5,7 @@
 // every grid row follows the thread, so the crests and roots are true creases. The shank's end
 // inside the head is left open (it cannot be seen); at the tip the thread runs out onto the core
 // and a chamfer closes the end.
+#include "hex.h"
 #include "shapes.h"
 
 #include <cmath>
@@ -17,7 +18,6 @@ constexpr double HeadTop = -0.5;          // x of the head's outer face
 constexpr double HeadHeight = 0.085;
 constexpr double HexFlat = 0.1;           // axis to the middle of a flat (across flats 0.2)
 constexpr double ChamferRadius = 0.094;   // where the chamfer cone meets a head or nut face
-const double ChamferSlope = std::tan(Pi / 6);
 constexpr double MajorRadius = 0.06;      // thread crests
 constexpr double MinorRadius = 0.05;      // thread roots and the core of the tip
 constexpr double TipX = 0.5;
@@ -29,15 +29,8 @@ constexpr double WasherOuter = 0.121;
 constexpr double WasherInner = 0.064;
 constexpr double WasherThickness = 0.016;
 
-// Distance from the axis to the hex outline at `angle`; corners at multiples of 60 degrees.
-double HexRadius(double angle) {
-    double sector = std::floor(angle / (Pi / 3));
-    double fromMiddle = angle - (sector * (Pi / 3) + Pi / 6);
-    return HexFlat / std::cos(fromMiddle);
-}
-
-// How far below a chamfered face the cone meets the hex outline at `angle`.
-double ChamferDepth(double angle) { return (HexRadius(angle) - ChamferRadius) * ChamferSlope; }
+const HexShape BoltHex = {HexFlat, ChamferRadius};
+const Frame BoltAxis = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
 
 // The head: flat top face (a fan with rings), chamfer cone, six flats, flat bearing face.
 void AddHead(MeshBuilder& mesh, int columns, int topRings) {
@@ -52,8 +45,8 @@ void AddHead(MeshBuilder& mesh, int columns, int topRings) {
     grid.point = [=](int row, int column) {
         double angle = 2 * Pi * column / columns;
         if (row < faceRows) return AboutX(HeadTop, ChamferRadius * (row + 1) / faceRows, angle);
-        double x = row == faceRows ? HeadTop + ChamferDepth(angle) : HeadTop + HeadHeight;
-        return AboutX(x, HexRadius(angle), angle);
+        double x = row == faceRows ? HeadTop + BoltHex.ChamferDepth(angle) : HeadTop + HeadHeight;
+        return AboutX(x, BoltHex.Radius(angle), angle);
     };
     grid.group = [=](int row, int column) {
         if (row < faceRows - 1) return top;
@@ -67,38 +60,6 @@ void AddHead(MeshBuilder& mesh, int columns, int topRings) {
     grid.endPolePoint = {HeadTop + HeadHeight, 0, 0};
     grid.endPoleGroup = bearing;
     mesh.BeginPart("head");
-    AddRingGrid(mesh, grid);
-    mesh.EndPart();
-}
-
-// The nut: a hex ring chamfered on both faces, around a plain bore.
-void AddNut(MeshBuilder& mesh, int columns) {
-    const int flatColumns = columns / 6;
-    const double x0 = NutStart, x1 = NutStart + NutHeight;
-    int faceIn = mesh.NewGroup(), coneIn = mesh.NewGroup(), coneOut = mesh.NewGroup();
-    int faceOut = mesh.NewGroup(), bore = mesh.NewGroup();
-    int flats[6];
-    for (int& f : flats) f = mesh.NewGroup();
-    RingGrid grid;
-    grid.rows = 6;
-    grid.columns = columns;
-    grid.wrapRows = true;
-    grid.point = [=](int row, int column) {
-        double angle = 2 * Pi * column / columns;
-        switch (row) {
-            case 0: return AboutX(x0, NutBore, angle);
-            case 1: return AboutX(x0, ChamferRadius, angle);
-            case 2: return AboutX(x0 + ChamferDepth(angle), HexRadius(angle), angle);
-            case 3: return AboutX(x1 - ChamferDepth(angle), HexRadius(angle), angle);
-            case 4: return AboutX(x1, ChamferRadius, angle);
-            default: return AboutX(x1, NutBore, angle);
-        }
-    };
-    grid.group = [=](int row, int column) {
-        const int groups[6] = {faceIn, coneIn, -1, coneOut, faceOut, bore};
-        return row == 2 ? flats[column / flatColumns] : groups[row];
-    };
-    mesh.BeginPart("nut");
     AddRingGrid(mesh, grid);
     mesh.EndPart();
 }
@@ -204,7 +165,7 @@ void BuildBolt(MeshBuilder& mesh, const BoltParams& params) {
     // Outer parts first: drawn before the shank, they hide its hidden stretches from the depth
     // test instead of letting them add light through additive blending.
     AddHead(mesh, 6 * params.headFlatColumns, params.headTopRings);
-    AddNut(mesh, 6 * params.nutFlatColumns);
+    AddHexNut(mesh, BoltAxis, NutStart, NutStart + NutHeight, BoltHex, NutBore, params.nutFlatColumns);
     AddWasher(mesh, params.washerColumns, params.washerRimRows);
     AddShank(mesh, params);
 }

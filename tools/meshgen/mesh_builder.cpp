@@ -153,6 +153,33 @@ void ZipLoops(MeshBuilder& mesh, const std::vector<int>& lower, const std::vecto
     }
 }
 
+void AddLathe(MeshBuilder& mesh, const Frame& frame, const std::vector<ProfilePoint>& profile, int columns,
+              bool loop, double angleOffset) {
+    size_t first = 0, last = profile.size();  // rings are profile[first, last)
+    RingGrid grid;
+    if (!loop && profile.front().radius == 0) {
+        grid.startPole = true;
+        grid.startPolePoint = frame.At(profile.front().along, 0, 0);
+        grid.startPoleGroup = profile.front().group;
+        first = 1;
+    }
+    if (!loop && profile.back().radius == 0) {
+        grid.endPole = true;
+        grid.endPolePoint = frame.At(profile.back().along, 0, 0);
+        grid.endPoleGroup = profile[profile.size() - 2].group;
+        last = profile.size() - 1;
+    }
+    grid.rows = static_cast<int>(last - first);
+    grid.columns = columns;
+    grid.wrapRows = loop;
+    grid.point = [&](int row, int column) {
+        const ProfilePoint& p = profile[first + row];
+        return frame.At(p.along, p.radius, angleOffset + 2 * Pi * column / columns);
+    };
+    grid.group = [&](int row, int) { return profile[first + row].group; };
+    AddRingGrid(mesh, grid);
+}
+
 namespace {
 
 double CornerAngle(Vec3 at, Vec3 p, Vec3 q) {

@@ -117,6 +117,28 @@ RingGridIndices AddRingGrid(MeshBuilder& mesh, const RingGrid& grid);
 void ZipLoops(MeshBuilder& mesh, const std::vector<int>& lower, const std::vector<double>& lowerAngle,
               const std::vector<int>& upper, const std::vector<double>& upperAngle, int group);
 
+// An axis frame for lathe surfaces: axial coordinate along `axis`, angle from `u` towards `v`
+// (u x v = axis, so columns run counter-clockwise seen from where the axis points).
+struct Frame {
+    Vec3 origin, axis, u, v;
+    Vec3 At(double along, double radius, double angle) const {
+        return origin + axis * along + u * (radius * std::cos(angle)) + v * (radius * std::sin(angle));
+    }
+};
+
+// One point of a lathe profile, and the smoothing group of the band from it to the next point
+// (for a closed profile, the last band returns to the first point).
+struct ProfilePoint {
+    double along, radius;
+    int group;
+};
+
+// A surface of revolution of `profile` about the frame's axis in `columns` columns. An open
+// profile whose first or last point has radius 0 ends in a pole there (a cap fan in the group
+// of the band next to it); a closed one (`loop`) makes a ring around the axis (a torus).
+void AddLathe(MeshBuilder& mesh, const Frame& frame, const std::vector<ProfilePoint>& profile, int columns,
+              bool loop, double angleOffset = 0);
+
 // The final arrays of one mesh, as the program stores them.
 struct FinalMesh {
     std::vector<std::array<float, 3>> positions;

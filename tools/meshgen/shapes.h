@@ -23,11 +23,24 @@ void BuildBolt(MeshBuilder& mesh, const BoltParams& params);
 
 // MeshB: a skateboard: deck with kicktails, two trucks, four wheels, eight mounting bolts.
 struct SkateboardParams {
-    int deckColumns = 64;     // points around the deck's outline
-    int deckRings = 6;        // rings of the deck's top (and bottom) face, besides its centre
-    int wheelColumns = 32;
-    int wheelProfileRows = 10;
+    int deckCornerPoints = 16;        // outline points per rounded end quarter of the deck
+    double deckEdgeSpacing = 0.02898; // model units between outline points along the deck's sides
+    int deckRings = 6;                // rings of the deck's top (and bottom) face, its edge ring included
+    int deckRimRows = 3;              // rings round the deck's rounded rim, between the faces
+    bool deckCreasedEdges = true;     // the rim meets the faces at an edge
     int boltColumns = 12;
+    int boltDomeRows = 2;
+    int plateCornerPoints = 3;
+    int hangerRows = 11;
+    int bushingColumns = 15;
+    int bushingRows = 3;
+    int axleColumns = 12;
+    int axleNutFlatColumns = 2;
+    int speedRingColumns = 20;
+    int wheelColumns = 38;
+    int wheelLipRows = 2;
+    int wheelTreadRows = 1;
+    int kingpinColumns = 12;          // its open end is part of what fixes the mesh's counts
 };
 void BuildSkateboard(MeshBuilder& mesh, const SkateboardParams& params);
 
