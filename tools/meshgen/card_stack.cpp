@@ -16,8 +16,8 @@ namespace {
 constexpr double StackHalfLength = 0.43;  // x of the outermost cards' centres
 constexpr double EnvelopeY = 0.098;       // half size of a card lying flat
 constexpr double EnvelopeZ = 0.0605;      // half size of a card standing up
-constexpr double CardHalfWidth = 0.02;
-constexpr double CardCornerRadius = 0.011;
+constexpr double CardHalfWidth = 0.028;
+constexpr double CardCornerRadius = 0.012;
 constexpr double CardThickness = 0.014;
 constexpr double PlateThickness = 0.02;
 constexpr double PlateRadius = 0.045;

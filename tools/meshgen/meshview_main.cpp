@@ -1,4 +1,4 @@
-// veskop-meshview [--generated] [--panel WIDTHxHEIGHT] OUTPUT.png
+// veskop-meshview [--generated] [--opaque] [--panel WIDTHxHEIGHT] OUTPUT.png
 //
 // Renders the demo's mesh scene to a PNG without running the show: a hidden OpenGL window, the
 // show's fixed state (light 0 at eye (5, 5, 8), the set-up's front material, GL_NORMALIZE, smooth
@@ -8,7 +8,8 @@
 //
 // By default the meshes are the program's own display lists (BuildMeshListA/B/C). --generated
 // builds them from the generator instead, so shapes can be looked at while they are being
-// edited, before their counts fit the program's arrays.
+// edited, before their counts fit the program's arrays. --opaque turns blending off, to look at
+// the surfaces without the back faces shining through.
 #include "demo/meshes/mesh_lists.h"
 #include "mesh_builder.h"
 #include "shapes.h"
@@ -88,6 +89,8 @@ void SetShowState() {
 }
 
 // The mesh scene's projection, capabilities and camera, at eye distance `eye`.
+bool Opaque = false;
+
 void BeginMeshScene(double eye) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
@@ -95,8 +98,12 @@ void BeginMeshScene(double eye) {
     gluPerspective(45.0, 1.0, 0.1, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    if (Opaque) {
+        glDisable(GL_BLEND);
+    } else {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    }
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
@@ -163,6 +170,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--generated") == 0) {
             generated = true;
+        } else if (std::strcmp(argv[i], "--opaque") == 0) {
+            Opaque = true;
         } else if (std::strcmp(argv[i], "--panel") == 0 && i + 1 < argc &&
                    std::sscanf(argv[i + 1], "%dx%d", &panelWidth, &panelHeight) == 2 && panelWidth > 0 &&
                    panelHeight > 0 && panelWidth <= 4096 && panelHeight <= 4096) {
@@ -175,7 +184,7 @@ int main(int argc, char** argv) {
         }
     }
     if (output == nullptr) {
-        std::fprintf(stderr, "usage: veskop-meshview [--generated] [--panel WIDTHxHEIGHT] OUTPUT.png\n");
+        std::fprintf(stderr, "usage: veskop-meshview [--generated] [--opaque] [--panel WIDTHxHEIGHT] OUTPUT.png\n");
         return 2;
     }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -223,7 +232,7 @@ int main(int argc, char** argv) {
         CopyPanel(picture, pictureWidth, panelWidth, panelHeight, panel, 0);
     }
     for (int m = 0; m < 3; ++m) {
-        BeginMeshScene(1.3);
+        BeginMeshScene(1.5);
         DrawMesh(lists[m], 0, 0, 15, -25);
         CopyPanel(picture, pictureWidth, panelWidth, panelHeight, m, 1);
     }

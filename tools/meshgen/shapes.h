@@ -48,8 +48,8 @@ void BuildSkateboard(MeshBuilder& mesh, const SkateboardParams& params);
 // half a turn along it.
 struct CardStackParams {
     int cardCount = 21;            // end plates included
-    int cornerPoints = 10;         // outline points per rounded corner of a card
-    double edgeSpacing = 0.00712;  // model units between outline points along a straight edge
+    int cornerPoints = 12;         // outline points per rounded corner of a card
+    double edgeSpacing = 0.00957;  // model units between outline points along a straight edge
     int plateColumns = 24;         // outline points of an end plate
     int rodColumns = 21;
     int ballRows = 4;              // rings of each ball end, besides its pole
