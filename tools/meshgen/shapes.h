@@ -1,6 +1,14 @@
 // The three shapes of the demo's mesh scene, each built from parameters whose counts are tuned so
 // that the finished meshes have exactly the triangle, position and normal counts the program's
 // arrays hold.
+//
+// Retuning: the triangle count follows from the positions and the parts' topology. Summed over
+// the parts, 2 * positions - triangles = open boundary points + 2 * Euler characteristic: a
+// closed part without holes adds 4, a ring (nut, washer, wheel) 0, a part with one hidden open
+// end 2 + its open ring's points. The meshes need 27 (bolt: head 4, shank 2 + 21), 96 (skateboard:
+// 17 closed parts, two kingpins 2 + 12 each, rings 0) and 88 (card stack: 22 closed parts).
+// Normals are one per point per smoothing group, so crease rings and hex corners set how many
+// there are beyond the positions.
 #ifndef VESKOP_MESHGEN_SHAPES_H
 #define VESKOP_MESHGEN_SHAPES_H
 
