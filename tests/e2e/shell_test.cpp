@@ -21,11 +21,6 @@ const char FullscreenQuestion[] =
     "Your Video Card. Use Windowed Mode Instead?\n";
 const char CloseNotice[] = "ERROR: Program Will Now Close.\n";
 
-// Milliseconds from `from` to `to` on the wrapping 32-bit tick counter.
-std::int64_t TicksBetween(std::uint32_t from, std::uint32_t to) {
-    return static_cast<std::int32_t>(to - from);
-}
-
 void ExpectTicksInOrder(const FrameLines& frames) {
     EXPECT_EQ("", frames.problem);
     for (size_t i = 1; i < frames.ticks.size(); i++) {
@@ -45,6 +40,8 @@ TEST(VeskopShell, OpensFullscreenWritesItsLinesAndEscapeEndsItWith27) {
     EXPECT_EQ(0, window.y);
     EXPECT_EQ(640, window.width);
     EXPECT_EQ(480, window.height);
+    // The first frames of the mesh scene take a while in software.
+    ASSERT_TRUE(WaitForFrames(*veskop, 11, StartTimeout));
 
     // Held across several idle passes: the loop sees it, and its own key-down and character
     // messages were the last ones retrieved.
@@ -126,8 +123,10 @@ TEST(VeskopShell, F1RecreatesItAsAWindowTitledQuiroAndStartsTheShowOver) {
     ASSERT_FALSE(beforeToggle.ticks.empty());
     // The second show ran its full 55 s after the toggle, so the two together ran well past 55 s.
     std::int64_t afterToggle = TicksBetween(beforeToggle.ticks.back(), frames.ticks.back());
+    // The new set-up (five images decoded again) and the key's way to it take seconds of show
+    // time at ten times speed, more on a busy machine.
     EXPECT_GE(afterToggle, 54000);
-    EXPECT_LE(afterToggle, 60000);
+    EXPECT_LE(afterToggle, 65000);
     EXPECT_GE(TicksBetween(frames.ticks.front(), frames.ticks.back()), 65000);
     // The second set-up starts the sound system again while it runs: the player reports that,
     // without a line end, and plays the song it has from the start.

@@ -32,7 +32,15 @@ std::vector<std::string> ChildEnvironment(const ChildOptions& options) {
         for (const auto& pair : options.environment) dropped = dropped || named(text, pair.first);
         if (!dropped) result.push_back(text);
     }
-    for (const auto& pair : options.environment) result.push_back(pair.first + "=" + pair.second);
+    // A name set twice takes its last value.
+    for (size_t i = 0; i < options.environment.size(); i++) {
+        const auto& pair = options.environment[i];
+        bool setAgain = false;
+        for (size_t j = i + 1; j < options.environment.size(); j++) {
+            setAgain = setAgain || options.environment[j].first == pair.first;
+        }
+        if (!setAgain) result.push_back(pair.first + "=" + pair.second);
+    }
     return result;
 }
 

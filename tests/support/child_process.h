@@ -11,7 +11,7 @@
 
 struct ChildOptions {
     std::string workingDirectory;  // empty: the test's own
-    std::vector<std::pair<std::string, std::string>> environment;  // set or replaced
+    std::vector<std::pair<std::string, std::string>> environment;  // set or replaced; the last wins
     std::vector<std::string> unsetEnvironment;                      // removed
     // Standard output and error go to logPrefix + ".stdout" and ".stderr", which are kept. Empty:
     // temporary files, removed with the ChildProcess.

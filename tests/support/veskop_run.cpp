@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 std::string TestArtifactDirectory() {
@@ -21,6 +23,55 @@ std::string TestArtifactDirectory() {
     return current;
 }
 
+WorkingFolder::WorkingFolder(Contents contents) {
+    path_ = MakeTemporaryDirectory("veskop-run-");
+    if (path_.empty()) return;
+    std::error_code error;
+    if (contents == WithData) {
+        std::filesystem::copy(std::filesystem::path(VESKOP_SOURCE_DIR) / "data", path_ + "/data",
+                              std::filesystem::copy_options::recursive, error);
+    }
+    ok_ = !error;
+}
+
+WorkingFolder::~WorkingFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+bool WorkingFolder::Remove(const std::string& relativePath) const {
+    std::error_code error;
+    return std::filesystem::remove(File(relativePath), error);
+}
+
+bool WorkingFolder::Write(const std::string& relativePath, const std::string& bytes) const {
+    std::ofstream file(File(relativePath), std::ios::binary | std::ios::trunc);
+    file << bytes;
+    return static_cast<bool>(file);
+}
+
+namespace {
+
+// faketime's time specification: an absolute start ("@1970-02-19 17:02:44", read in the zone
+// that TZ names) or the real time, and the rate ("x4").
+std::string FaketimeSpecification(const VeskopOptions& options) {
+    std::ostringstream text;
+    if (options.clockStartSeconds >= 0) {
+        std::time_t start = static_cast<std::time_t>(options.clockStartSeconds);
+        std::tm parts = {};
+        gmtime_r(&start, &parts);
+        char date[64];
+        std::strftime(date, sizeof(date), "@%Y-%m-%d %H:%M:%S", &parts);
+        text << date;
+    } else {
+        text << "+0";
+    }
+    if (options.clockSpeed != 1.0) text << " x" << options.clockSpeed;
+    return text.str();
+}
+
+}  // namespace
+
 std::unique_ptr<ChildProcess> StartVeskop(const XvfbServer* server, const VeskopOptions& options) {
     ChildOptions child;
     child.workingDirectory = options.workingDirectory;
@@ -35,10 +86,12 @@ std::unique_ptr<ChildProcess> StartVeskop(const XvfbServer* server, const Veskop
     }
 
     std::vector<std::string> argv;
-    if (options.clockSpeed != 1.0) {
-        std::ostringstream rate;
-        rate << "+0 x" << options.clockSpeed;
-        argv = {"faketime", "-f", rate.str()};
+    if (options.clockSpeed != 1.0 || options.clockStartSeconds >= 0) {
+        argv = {"faketime", "-f", FaketimeSpecification(options)};
+        child.environment.emplace_back("TZ", "UTC");  // the start date is given in UTC
+    }
+    if (!options.traceFile.empty()) {
+        argv.insert(argv.end(), {"apitrace", "trace", "--output", options.traceFile});
     }
     argv.push_back(VESKOP_BINARY);
     return std::make_unique<ChildProcess>(argv, child);
@@ -85,4 +138,48 @@ FrameLines ParseFrameLines(const std::string& output) {
         i++;
     }
     return frames;
+}
+
+std::int64_t TicksBetween(std::uint32_t from, std::uint32_t to) {
+    return static_cast<std::int32_t>(to - from);
+}
+
+bool FindTickAfter(const std::string& output, const std::string& text, std::uint32_t* tick) {
+    size_t at = output.find(text);
+    if (at == std::string::npos) return false;
+    size_t start = at + text.size();
+    size_t end = output.find('\n', start);
+    if (end == std::string::npos || end == start || end - start > 10) return false;
+    std::string digits = output.substr(start, end - start);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    *tick = static_cast<std::uint32_t>(std::stoull(digits));
+    return true;
+}
+
+bool LastFrameTick(const ChildProcess& veskop, std::uint32_t* tick) {
+    FrameLines frames = ParseFrameLines(veskop.Output());
+    if (frames.ticks.empty()) return false;
+    *tick = frames.ticks.back();
+    return true;
+}
+
+bool WaitForShowTime(ChildProcess& veskop, std::uint32_t origin, std::int64_t ms,
+                     double timeoutSeconds, std::uint32_t* tick) {
+    double deadline = NowSeconds() + timeoutSeconds;
+    for (;;) {
+        bool running = veskop.Running();
+        if (LastFrameTick(veskop, tick) && TicksBetween(origin, *tick) >= ms) return true;
+        if (!running || NowSeconds() >= deadline) return false;
+        SleepSeconds(0.005);
+    }
+}
+
+bool WaitForFrames(ChildProcess& veskop, size_t count, double timeoutSeconds) {
+    double deadline = NowSeconds() + timeoutSeconds;
+    for (;;) {
+        bool running = veskop.Running();
+        if (ParseFrameLines(veskop.Output()).ticks.size() >= count) return true;
+        if (!running || NowSeconds() >= deadline) return false;
+        SleepSeconds(0.005);
+    }
 }

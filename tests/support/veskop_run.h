@@ -24,9 +24,42 @@ struct VeskopOptions {
     // More than 1: the program's clocks and sleeps run that many times fast (faketime). The tick
     // count then starts near the wall clock's milliseconds, wrapped to 32 bits.
     double clockSpeed = 1.0;
+    // 0 or more: the program's clocks, wall clock included, start at this many seconds (faketime),
+    // so that its tick count starts at this times 1000, wrapped to 32 bits. A start a little
+    // below 2^32 ms wraps the count early in the show, and keeps the mesh drift, which grows with
+    // the tick count, near zero.
+    std::int64_t clockStartSeconds = -1;
+    // Not empty: runs it under apitrace, which records every OpenGL call into this file.
+    std::string traceFile;
     std::vector<std::pair<std::string, std::string>> environment;  // on top of the defaults
     // The log files' names in the artifact folder: <logName>.stdout and <logName>.stderr.
     std::string logName = "veskop";
+};
+
+// 2^32 ms less about 10.3 s, in whole seconds: a clock start at which the tick count wraps a
+// few seconds into the show (the start-up takes a second or two of it).
+const std::int64_t SecondsBeforeTickWrap = 4294957;
+
+// A temporary working directory for runs of veskop, removed with all it holds: empty (no data/),
+// or with a copy of the repository's data/ that a test may change.
+class WorkingFolder {
+public:
+    enum Contents { Empty, WithData };
+    explicit WorkingFolder(Contents contents = WithData);
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+    bool ok() const { return ok_; }
+    const std::string& path() const { return path_; }
+    // "data/pizza2.png" inside this folder.
+    std::string File(const std::string& relativePath) const { return path_ + "/" + relativePath; }
+    bool Remove(const std::string& relativePath) const;
+    bool Write(const std::string& relativePath, const std::string& bytes) const;
+
+private:
+    std::string path_;
+    bool ok_ = false;
 };
 
 // Starts veskop on `server`'s display; with a null server, with no display at all. Sound goes to
@@ -41,5 +74,22 @@ struct FrameLines {
 };
 // A frame whose lines are not all written yet is left out.
 FrameLines ParseFrameLines(const std::string& output);
+
+// Milliseconds from `from` to `to` on the wrapping 32-bit tick counter.
+std::int64_t TicksBetween(std::uint32_t from, std::uint32_t to);
+
+// The tick count of the frame whose line carries `text` glued before it (a music player's text,
+// which ends without a line feed); false when there is none yet.
+bool FindTickAfter(const std::string& output, const std::string& text, std::uint32_t* tick);
+
+// Waits until veskop has written a frame at least `ms` after the tick count `origin`, and
+// returns that frame's tick count in *tick; false when it ended first or timeoutSeconds passed.
+bool WaitForShowTime(ChildProcess& veskop, std::uint32_t origin, std::int64_t ms,
+                     double timeoutSeconds, std::uint32_t* tick);
+// Waits until veskop has written `count` complete frames; false when it ended first or
+// timeoutSeconds passed.
+bool WaitForFrames(ChildProcess& veskop, size_t count, double timeoutSeconds);
+// The tick count of the last complete frame written so far; false when there is none.
+bool LastFrameTick(const ChildProcess& veskop, std::uint32_t* tick);
 
 #endif

@@ -5,7 +5,10 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -20,12 +23,25 @@ std::string SecondsText(double seconds) {
 // A binary PPM (P6, 8 bits), as ImageMagick writes it.
 Screenshot ParsePpm(const std::string& data) {
     Screenshot shot;
-    std::istringstream header(data);
-    std::string magic;
-    int width = 0, height = 0, maximum = 0;
-    header >> magic >> width >> height >> maximum;
+    // Four fields, each after white space and any "#" comment lines (the image's name, say).
+    size_t at = 0;
+    auto field = [&data, &at]() {
+        for (;;) {
+            while (at < data.size() && std::isspace(static_cast<unsigned char>(data[at]))) at++;
+            if (at >= data.size() || data[at] != '#') break;
+            at = data.find('\n', at);
+            if (at == std::string::npos) at = data.size();
+        }
+        size_t start = at;
+        while (at < data.size() && !std::isspace(static_cast<unsigned char>(data[at]))) at++;
+        return data.substr(start, at - start);
+    };
+    std::string magic = field();
+    int width = std::atoi(field().c_str());
+    int height = std::atoi(field().c_str());
+    int maximum = std::atoi(field().c_str());
     if (magic != "P6" || width <= 0 || height <= 0 || maximum != 255) return shot;
-    size_t start = static_cast<size_t>(header.tellg()) + 1;  // one whitespace byte ends the header
+    size_t start = at + 1;  // one whitespace byte ends the header
     size_t size = static_cast<size_t>(width) * height * 3;
     if (data.size() < start + size) return shot;
     shot.width = width;
@@ -60,9 +76,10 @@ XvfbServer::XvfbServer(int width, int height, int depth) {
     options.passDescriptor = ready[1];
     std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" +
                          std::to_string(depth);
+    framebufferFolder_ = MakeTemporaryDirectory("xvfb-screen-");
     process_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten",
-                                 "tcp", "-noreset"},
+        std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-fbdir",
+                                 framebufferFolder_, "-nolisten", "tcp", "-noreset"},
         options);
     close(ready[1]);
 
@@ -87,9 +104,14 @@ XvfbServer::XvfbServer(int width, int height, int depth) {
 }
 
 XvfbServer::~XvfbServer() {
-    if (!process_) return;
-    process_->Signal(SIGTERM);
-    if (!process_->WaitForExit(3.0)) process_->Kill();
+    if (process_) {
+        process_->Signal(SIGTERM);
+        if (!process_->WaitForExit(3.0)) process_->Kill();
+    }
+    if (!framebufferFolder_.empty()) {
+        unlink((framebufferFolder_ + "/Xvfb_screen0").c_str());
+        rmdir(framebufferFolder_.c_str());
+    }
 }
 
 ChildOptions XvfbServer::ClientOptions(ChildOptions base) const {
@@ -170,13 +192,35 @@ bool XvfbServer::CloseWindow(const XWindow& window) const {
     return window.found() && Run({VESKOP_CLOSE_WINDOW_TOOL, window.id}).status == 0;
 }
 
-Screenshot XvfbServer::TakeScreenshot(const std::string& pngPath) const {
-    if (Run({"import", "-window", "root", pngPath}).status != 0) return Screenshot{};
-    std::string ppmPath = pngPath + ".ppm";
+ScreenCapture XvfbServer::CaptureScreen() const {
+    // Xvfb maps the file as its screen memory: a copy of it is the screen of that moment.
+    return ScreenCapture{ReadFile(framebufferFolder_ + "/Xvfb_screen0")};
+}
+
+bool ScreenCapture::SaveAs(const std::string& pngPath) const {
+    if (!ok()) return false;
+    std::string xwdPath = pngPath + ".xwd";
+    bool saved = false;
+    {
+        std::ofstream copy(xwdPath, std::ios::binary | std::ios::trunc);
+        copy << xwd;
+        saved = static_cast<bool>(copy);
+    }
+    saved = saved && RunCommand({"convert", "xwd:" + xwdPath, pngPath}).status == 0;
+    unlink(xwdPath.c_str());
+    return saved;
+}
+
+Screenshot Screenshot::Read(const std::string& path) {
+    std::string ppmPath = path + ".ppm";
     Screenshot shot;
-    if (RunCommand({"convert", pngPath, "-depth", "8", "ppm:" + ppmPath}).status == 0) {
+    if (RunCommand({"convert", path, "-depth", "8", "ppm:" + ppmPath}).status == 0) {
         shot = ParsePpm(ReadFile(ppmPath));
     }
     unlink(ppmPath.c_str());
     return shot;
+}
+
+Screenshot XvfbServer::TakeScreenshot(const std::string& pngPath) const {
+    return CaptureScreen().SaveAs(pngPath) ? Screenshot::Read(pngPath) : Screenshot{};
 }

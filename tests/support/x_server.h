@@ -1,6 +1,6 @@
 // A virtual X server of a chosen size for one test, and what a test does on it as a user would:
 // find windows by title, hold and tap keys (xdotool), close a window as a window manager's close
-// box does, and take screenshots (ImageMagick's import). Each server picks a free display number,
+// box does, and take screenshots (of the server's framebuffer file). Each server picks a free display number,
 // so tests with servers of their own run side by side.
 #ifndef VESKOP_TEST_X_SERVER_H
 #define VESKOP_TEST_X_SERVER_H
@@ -26,9 +26,18 @@ struct Screenshot {
     int width = 0, height = 0;
     std::vector<std::uint8_t> rgb;  // 3 bytes a pixel, top row first
     bool ok() const { return width > 0 && height > 0; }
+    // The pixels of a saved screenshot (or of any image file ImageMagick reads).
+    static Screenshot Read(const std::string& path);
     std::array<std::uint8_t, 3> At(int x, int y) const;
     // How many pixels of the rectangle [x0, x1) x [y0, y1) are not black.
     int LitPixels(int x0, int y0, int x1, int y1) const;
+};
+
+// The screen at one moment, as Xvfb keeps it (an XWD image), to be saved when there is time.
+struct ScreenCapture {
+    std::string xwd;
+    bool ok() const { return !xwd.empty(); }
+    bool SaveAs(const std::string& pngPath) const;
 };
 
 class XvfbServer {
@@ -60,12 +69,17 @@ public:
     bool CloseWindow(const XWindow& window) const;
     // Saves the whole screen as pngPath and returns its pixels.
     Screenshot TakeScreenshot(const std::string& pngPath) const;
+    // The screen of this moment, read straight from the server's framebuffer file in a few
+    // milliseconds: asking the server for it instead (import) can take seconds while a program
+    // keeps it busy drawing flat out.
+    ScreenCapture CaptureScreen() const;
 
 private:
     bool IsMapped(const std::string& id) const;
 
     std::unique_ptr<ChildProcess> process_;
     std::string display_;
+    std::string framebufferFolder_;  // where Xvfb keeps its screen as an XWD file
 };
 
 #endif
