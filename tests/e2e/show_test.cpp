@@ -1,0 +1,735 @@
+// The real veskop with its data, each run from a working folder of its own under an X server of
+// its own: every scene of the show in its span, the music, the keys during the show, the OpenGL
+// calls of the set-up, and the ways the set-up fails or goes on without sound.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "audio_analysis.h"
+#include "demo/meshes/mesh_data.h"
+#include "gl_trace.h"
+#include "image_compare.h"
+#include "veskop_run.h"
+#include "x_server.h"
+
+namespace {
+
+const double StartTimeout = 15.0;  // seconds, for the first frame or a window to appear
+const double ExitTimeout = 15.0;
+
+const int AudioRate = 44100;      // frames a second that the music player asks the device for
+const int AudioFrameBytes = 4;    // 16-bit stereo
+
+// The five images in slot order.
+const char* const ImageFiles[] = {
+    "data/startlogo2.png", "data/alphabetGeorgia.png", "data/pizza2.png",
+    "data/sovepose2.png",  "data/vardlum.png",
+};
+const char RestartText[] = "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.";
+
+// A picture of the show is judged by its root-mean-square difference from the image file
+// stretched to the screen. The texture goes through a nearest stretch to powers of two and then
+// trilinear filtering back to 640x480, which leaves up to about 0.04 (data/vardlum.png, 640x480
+// made 1024x512 and back); any other image of the show, or the right one upside down, differs
+// by more than 0.2.
+const double ImageTolerance = 0.08;
+
+std::string Milliseconds(std::int64_t ms) {
+    return std::to_string(ms) + " ms";
+}
+
+long FileSize(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 ? static_cast<long>(info.st_size) : 0;
+}
+
+// Standard error less SDL's notice that the disk audio driver is in use.
+std::string WithoutDiskAudioNotice(const std::string& errors) {
+    std::istringstream lines(errors);
+    std::string line, kept;
+    while (std::getline(lines, line)) {
+        if (line.rfind("CRITICAL: You are using the SDL disk i/o audio driver!", 0) == 0) continue;
+        if (line.rfind("CRITICAL:  Writing to file [", 0) == 0) continue;
+        kept += line + "\n";
+    }
+    return kept;
+}
+
+// Sound into a raw file, paced like a real device.
+void RecordSoundInto(VeskopOptions* options, const std::string& path) {
+    options->environment.emplace_back("SDL_AUDIODRIVER", "disk");
+    options->environment.emplace_back("SDL_DISKAUDIOFILE", path);
+}
+
+// The pixel of the 640x480 picture at which a point of the 3D scenes appears, with the camera at
+// its start (2.5 units from the origin) and the square 45-degree projection stretched sideways.
+struct Pixel {
+    int x, y;
+};
+Pixel ProjectScenePoint(double x, double y) {
+    const double scale = 1.0 / (std::tan(22.5 * M_PI / 180.0) * 2.5);
+    return Pixel{static_cast<int>(std::lround(320.0 + x * scale * 320.0)),
+                 static_cast<int>(std::lround(240.0 - y * scale * 240.0))};
+}
+
+// The cube scene, with the picture's top left corner at (left, top) of the screenshot: a solid
+// shape at the centre and black corners.
+void ExpectCubeScene(const Screenshot& shot, int left, int top) {
+    ASSERT_TRUE(shot.ok());
+    EXPECT_GT(shot.LitPixels(left + 280, top + 200, left + 360, top + 280), 80 * 80 * 3 / 4)
+        << "no cube at the centre";
+    EXPECT_EQ(0, shot.LitPixels(left, top, left + 100, top + 100)) << "the corners stay black";
+    EXPECT_EQ(0, shot.LitPixels(left + 540, top + 380, std::min(shot.width, left + 640),
+                                std::min(shot.height, top + 480)));
+}
+
+// The mesh scene: each mesh lit, in blue, in its own band of rows around the place where it is
+// put. A mesh is 1 unit long and spins about the vertical axis, but it is less than 0.25 units
+// high, so the bands (half-heights in pixels) do not meet; within a band it shows whatever its
+// angle, though where its surfaces overlap the additive blending can wash it out to white.
+void ExpectMeshScene(const Screenshot& shot, int left, int top) {
+    ASSERT_TRUE(shot.ok());
+    struct Place {
+        const char* name;
+        double x, y;     // world units
+        int halfHeight;  // pixels
+    };
+    const Place places[] = {{"A", -0.4, 0.2, 20}, {"B", 0.0, 0.0, 10}, {"C", 0.2, -0.2, 10}};
+    int allLit = 0, allColoured = 0;
+    for (const Place& place : places) {
+        Pixel centre = ProjectScenePoint(place.x, place.y);
+        int lit = 0, coloured = 0;
+        for (int y = top + centre.y - place.halfHeight; y <= top + centre.y + place.halfHeight; y++) {
+            for (int x = std::max(0, left + centre.x - 170);
+                 x < std::min(shot.width, left + centre.x + 170); x++) {
+                auto pixel = shot.At(x, y);
+                if (pixel[0] | pixel[1] | pixel[2]) lit++;
+                if (pixel[2] > pixel[0] + 32) coloured++;  // blue clearly above red
+            }
+        }
+        EXPECT_GT(lit, 200) << "mesh " << place.name << " is not in the rows around y = "
+                            << centre.y;
+        EXPECT_GT(coloured, 50) << "mesh " << place.name << " is not lit in colour";
+        allLit += lit;
+        allColoured += coloured;
+    }
+    EXPECT_GT(allColoured, allLit / 2) << "the meshes are mostly not coloured";
+    EXPECT_EQ(0, shot.LitPixels(left, top, left + 640, top + 140)) << "above the meshes";
+    EXPECT_EQ(0, shot.LitPixels(left, top + 360, std::min(shot.width, left + 640),
+                                std::min(shot.height, top + 480)))
+        << "below the meshes";
+}
+
+// An image scene: the screenshot (or its part at left, top) shows imageFile upright and filling
+// the picture.
+void ExpectImageScene(const std::string& shotPath, const std::string& imageFile, int left,
+                      int top) {
+    std::string stem = shotPath.substr(0, shotPath.size() - 4);
+    std::string picture = shotPath;
+    if (left != 0 || top != 0) {
+        picture = stem + "-window.png";
+        ASSERT_TRUE(CropImage(shotPath, left, top, 640, 480, picture));
+    }
+    std::string reference = stem + "-expected.png";
+    ASSERT_TRUE(MakeScreenReference(imageFile, 640, 480, reference));
+    double difference = ImageDifference(picture, reference);
+    ASSERT_GE(difference, 0.0) << "cannot compare " << picture << " with " << reference;
+    EXPECT_LT(difference, ImageTolerance) << picture << " does not show " << imageFile;
+}
+
+void ExpectTicksInOrder(const FrameLines& frames) {
+    EXPECT_EQ("", frames.problem);
+    for (size_t i = 1; i < frames.ticks.size(); i++) {
+        ASSERT_GE(TicksBetween(frames.ticks[i - 1], frames.ticks[i]), 0) << "frame " << i;
+    }
+}
+
+std::uint32_t FirstFrameTick(const ChildProcess& veskop) {
+    FrameLines frames = ParseFrameLines(veskop.Output());
+    return frames.ticks.empty() ? 0 : frames.ticks.front();
+}
+
+// What most runs here start from: a working folder with a copy of data/, an X server of their
+// own, and options that start veskop in that folder.
+class VeskopRun : public testing::Test {
+protected:
+    VeskopRun() { options.workingDirectory = folder.path(); }
+    void SetUp() override {
+        ASSERT_TRUE(folder.ok());
+        ASSERT_TRUE(server.ok());
+    }
+
+    WorkingFolder folder;
+    XvfbServer server;
+    VeskopOptions options;
+};
+
+class VeskopShow : public VeskopRun {};
+class VeskopSetUp : public VeskopRun {};
+class VeskopSetUpFailure : public VeskopRun {};
+
+enum class Scene { Meshes, Cube, Image };
+
+struct Moment {
+    const char* name;       // of the screenshot
+    std::int64_t at;        // ms after the first frame: well inside the span, near its start
+    std::int64_t spanEnd;   // ms: the span's last millisecond
+    Scene scene;
+    const char* imageFile;  // image scenes only
+};
+
+// One moment of each span, early enough in it that a slow screenshot still falls inside.
+const Moment ShowMoments[] = {
+    {"meshes", 1500, 6000, Scene::Meshes, nullptr},
+    {"cube", 7500, 14500, Scene::Cube, nullptr},
+    {"vardlum", 16000, 26000, Scene::Image, "data/vardlum.png"},
+    {"sovepose2", 27500, 35000, Scene::Image, "data/sovepose2.png"},
+    {"pizza2", 36500, 43000, Scene::Image, "data/pizza2.png"},
+    {"startlogo2", 44500, 55000, Scene::Image, "data/startlogo2.png"},
+};
+
+TEST_F(VeskopShow, ShowsEachSceneInItsSpanAndEndsWith0After55Seconds) {
+    options.clockSpeed = 4.0;                           // 55 s of show in under 14 s
+    options.clockStartSeconds = SecondsBeforeTickWrap;  // the tick count wraps early in the show
+    auto veskop = StartVeskop(&server, options);
+    ASSERT_TRUE(veskop->WaitForOutput("test??\n", StartTimeout)) << veskop->Errors();
+    double firstFrameSeen = NowSeconds();
+    std::uint32_t origin = FirstFrameTick(*veskop);
+
+    for (const Moment& moment : ShowMoments) {
+        SCOPED_TRACE(moment.name);
+        std::uint32_t before = 0, after = 0;
+        ASSERT_TRUE(WaitForShowTime(*veskop, origin, moment.at, StartTimeout, &before));
+        std::string path = TestArtifactDirectory() + "/" + moment.name + ".png";
+        ScreenCapture capture = server.CaptureScreen();
+        ASSERT_TRUE(LastFrameTick(*veskop, &after));
+        ASSERT_TRUE(capture.SaveAs(path));
+        Screenshot shot = Screenshot::Read(path);
+        // The picture taken is one of the frames drawn between these two.
+        SCOPED_TRACE("screenshot taken between " + Milliseconds(TicksBetween(origin, before)) +
+                     " and " + Milliseconds(TicksBetween(origin, after)) + " of the show");
+        EXPECT_LE(TicksBetween(origin, after), moment.spanEnd) << "the screenshot took too long";
+        switch (moment.scene) {
+        case Scene::Meshes:
+            ExpectMeshScene(shot, 0, 0);
+            break;
+        case Scene::Cube:
+            ExpectCubeScene(shot, 0, 0);
+            break;
+        case Scene::Image:
+            ExpectImageScene(path, folder.File(moment.imageFile), 0, 0);
+            break;
+        }
+    }
+
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout)) << "still running after the show";
+    double shownFor = (NowSeconds() - firstFrameSeen) * options.clockSpeed;
+    EXPECT_EQ(0, veskop->ExitStatus());
+    EXPECT_GE(shownFor, 54.5);
+    EXPECT_LE(shownFor, 58.0) << "it should end within a frame of the show's end";
+
+    FrameLines frames = ParseFrameLines(veskop->Output());
+    ExpectTicksInOrder(frames);
+    EXPECT_TRUE(frames.otherLines.empty());
+    ASSERT_GT(frames.ticks.size(), 100u);
+    EXPECT_GT(frames.ticks.front(), frames.ticks.back()) << "the tick count did not wrap";
+    std::int64_t shown = TicksBetween(frames.ticks.front(), frames.ticks.back());
+    EXPECT_GE(shown, 54500);
+    EXPECT_LE(shown, 55250);
+    EXPECT_EQ("", veskop->Errors());
+}
+
+TEST_F(VeskopShow, TheMusicSoundsFromTheFirstFrameOnAndEscapeEndsItWith27) {
+    std::string recording = TestArtifactDirectory() + "/music.raw";
+    RecordSoundInto(&options, recording);
+    auto veskop = StartVeskop(&server, options);
+    ASSERT_TRUE(veskop->WaitForOutput("test??\n", StartTimeout)) << veskop->Errors();
+    long framesAtFirstFrame = FileSize(recording) / AudioFrameBytes;
+    SleepSeconds(1.5);
+    ASSERT_TRUE(server.HoldKey("Escape", 0.3));
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
+    EXPECT_EQ(27, veskop->ExitStatus());
+
+    StereoSamples samples = ReadRawStereo(recording);
+    long onset = FirstSoundingFrame(samples);
+    ASSERT_GE(onset, 0) << "the recording is silent";
+    double onsetFromFirstFrame = (onset - framesAtFirstFrame) * 1000.0 / AudioRate;
+    EXPECT_LT(std::fabs(onsetFromFirstFrame), 300.0)
+        << "the music starts " << onsetFromFirstFrame << " ms after the first frame";
+    double from = double(onset) / AudioRate;
+    EXPECT_GT(WindowRms(samples, AudioRate, from, from + 1.0), 300.0) << "hardly audible";
+    EXPECT_TRUE(ParseFrameLines(veskop->Output()).otherLines.empty());
+    EXPECT_EQ("", WithoutDiskAudioNotice(veskop->Errors()));
+}
+
+// The first frame at or after `from` at which the recording repeats the `length` frames that
+// begin at `start`, to within 1 % of their loudness; -1 when it never does. The player renders
+// a song the same way each time it starts it, so a start heard again matches exactly, while
+// even a neighbouring frame of it differs by some percent.
+long FindRepeat(const StereoSamples& samples, long start, long length, long from) {
+    const long frames = static_cast<long>(samples.size() / 2);
+    if (start + length > frames) return -1;
+    double budget = 0.0;
+    for (long i = 2 * start; i < 2 * (start + length); i++) budget += std::abs(samples[i]);
+    budget *= 0.01;
+    for (long at = from; at + length <= frames; at++) {
+        double difference = 0.0;
+        for (long i = 0; i < 2 * length && difference <= budget; i++) {
+            difference += std::abs(int(samples[2 * at + i]) - int(samples[2 * start + i]));
+        }
+        if (difference <= budget) return at;
+    }
+    return -1;
+}
+
+TEST_F(VeskopShow, F1MakesAWindowTitledQuiroAndStartsTheShowAndTheMusicOver) {
+    options.clockSpeed = 4.0;
+    options.clockStartSeconds = SecondsBeforeTickWrap;
+    std::string recording = TestArtifactDirectory() + "/music.raw";
+    RecordSoundInto(&options, recording);
+    auto veskop = StartVeskop(&server, options);
+    ASSERT_TRUE(veskop->WaitForOutput("test??\n", StartTimeout)) << veskop->Errors();
+    std::uint32_t origin = FirstFrameTick(*veskop);
+
+    std::uint32_t tick = 0;
+    ASSERT_TRUE(WaitForShowTime(*veskop, origin, 8000, StartTimeout, &tick));
+    ExpectCubeScene(server.TakeScreenshot(TestArtifactDirectory() + "/before-F1.png"), 0, 0);
+
+    // Shorter than the keyboard's auto-repeat delay: one toggle.
+    long framesBeforeF1 = FileSize(recording) / AudioFrameBytes;
+    ASSERT_TRUE(server.HoldKey("F1", 0.15));
+    XWindow window = server.WaitForWindow("Quiro", StartTimeout);
+    ASSERT_TRUE(window.found());
+    // The new set-up's first frame carries the player's complaint about the second start.
+    std::uint32_t restart = 0;
+    double deadline = NowSeconds() + StartTimeout;
+    while (!FindTickAfter(veskop->Output(), RestartText, &restart) && NowSeconds() < deadline) {
+        SleepSeconds(0.005);
+    }
+    ASSERT_TRUE(FindTickAfter(veskop->Output(), RestartText, &restart)) << veskop->Output();
+    long framesAtRestart = FileSize(recording) / AudioFrameBytes;
+
+    ASSERT_TRUE(WaitForShowTime(*veskop, restart, 1500, StartTimeout, &tick));
+    Screenshot shot = server.TakeScreenshot(TestArtifactDirectory() + "/after-F1.png");
+    ExpectMeshScene(shot, window.x, window.y);
+
+    ASSERT_TRUE(server.CloseWindow(window));
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
+    EXPECT_EQ(0, veskop->ExitStatus());
+    FrameLines frames = ParseFrameLines(veskop->Output());
+    ExpectTicksInOrder(frames);
+    EXPECT_EQ(frames.otherLines, std::vector<std::string>{RestartText});
+    EXPECT_EQ("", WithoutDiskAudioNotice(veskop->Errors()));
+
+    // The song's first tenth of a second is heard again, during the new set-up: after F1, and
+    // before the new show's first frame (whose drawing in the new context can take a while).
+    StereoSamples samples = ReadRawStereo(recording);
+    long onset = FirstSoundingFrame(samples);
+    ASSERT_GE(onset, 0) << "the recording is silent";
+    long repeat = FindRepeat(samples, onset, AudioRate / 10, onset + AudioRate);
+    ASSERT_GE(repeat, 0) << "the song's start is not heard again";
+    EXPECT_GE(repeat, framesBeforeF1) << "heard again before F1";
+    EXPECT_LE(repeat, framesAtRestart + AudioRate / 10)
+        << "heard again " << (repeat - framesAtRestart) * 1000.0 / AudioRate
+        << " ms after the new show's first frame";
+}
+
+TEST(VeskopShowWithout640x480, YesShowsItInA640x480Window) {
+    WorkingFolder folder;
+    ASSERT_TRUE(folder.ok());
+    XvfbServer server(1024, 768);  // offers only 1024x768
+    ASSERT_TRUE(server.ok());
+    VeskopOptions options;
+    options.workingDirectory = folder.path();
+    options.clockSpeed = 8.0;
+    auto veskop = StartVeskop(&server, options);
+    XWindow question = server.WaitForWindow("KORVANTE GL", StartTimeout);
+    ASSERT_TRUE(question.found()) << veskop->Errors();
+    ASSERT_TRUE(server.FocusWindow(question));
+    ASSERT_TRUE(server.TapKey("Return"));  // Yes
+    XWindow window = server.WaitForWindow("VESKOP", StartTimeout);
+    ASSERT_TRUE(window.found());
+    ASSERT_EQ(640, window.width);
+    ASSERT_EQ(480, window.height);
+
+    ASSERT_TRUE(veskop->WaitForOutput("test??\n", StartTimeout));
+    std::uint32_t origin = FirstFrameTick(*veskop), tick = 0;
+    ASSERT_TRUE(WaitForShowTime(*veskop, origin, 16000, StartTimeout, &tick));
+    std::string path = TestArtifactDirectory() + "/window.png";
+    ASSERT_TRUE(server.TakeScreenshot(path).ok());
+    ExpectImageScene(path, folder.File("data/vardlum.png"), window.x, window.y);
+
+    ASSERT_TRUE(server.CloseWindow(window));
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
+    EXPECT_EQ(0, veskop->ExitStatus());
+}
+
+TEST_F(VeskopShow, RunsSilentlyWithoutTheModuleOrWithoutASoundDevice) {
+    WorkingFolder noModule;
+    ASSERT_TRUE(noModule.ok());
+    ASSERT_TRUE(noModule.Remove("data/LUMAR7.XM"));
+    VeskopOptions silent;
+    silent.workingDirectory = noModule.path();
+    silent.logName = "no-module";
+    std::string recording = noModule.File("music.raw");
+    RecordSoundInto(&silent, recording);
+
+    // The disk driver cannot open a file in a folder that does not exist: no device.
+    WorkingFolder noDevice;
+    ASSERT_TRUE(noDevice.ok());
+    VeskopOptions deviceless;
+    deviceless.workingDirectory = noDevice.path();
+    deviceless.logName = "no-device";
+    RecordSoundInto(&deviceless, noDevice.File("no-such-folder/music.raw"));
+
+    auto withoutModule = StartVeskop(&server, silent);
+    auto withoutDevice = StartVeskop(&server, deviceless);
+    for (ChildProcess* veskop : {withoutModule.get(), withoutDevice.get()}) {
+        ASSERT_TRUE(veskop->WaitForOutput("test??\n", StartTimeout)) << veskop->Errors();
+    }
+    SleepSeconds(1.0);
+    for (ChildProcess* veskop : {withoutModule.get(), withoutDevice.get()}) {
+        ASSERT_TRUE(veskop->Running()) << "the show did not go on";
+        veskop->Signal(SIGTERM);  // closes it as the close box does
+        ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
+        EXPECT_EQ(0, veskop->ExitStatus());
+    }
+
+    FrameLines frames = ParseFrameLines(withoutModule->Output());
+    ExpectTicksInOrder(frames);
+    EXPECT_GT(frames.ticks.size(), 10u);
+    EXPECT_EQ(frames.otherLines, std::vector<std::string>{"File not found"});
+    StereoSamples samples = ReadRawStereo(recording);
+    EXPECT_GT(samples.size(), size_t(AudioRate)) << "the device was not played";
+    EXPECT_EQ(-1, FirstSoundingFrame(samples)) << "something was heard";
+    EXPECT_EQ("", WithoutDiskAudioNotice(withoutModule->Errors()));
+
+    frames = ParseFrameLines(withoutDevice->Output());
+    ExpectTicksInOrder(frames);
+    EXPECT_GT(frames.ticks.size(), 10u);
+    EXPECT_EQ(frames.otherLines, std::vector<std::string>{"Error initializing output device."});
+}
+
+// A run that is expected to end during its set-up.
+struct EndedRun {
+    int status = -1;
+    double seconds = 0.0;  // from start to exit
+    std::string output, errors;
+};
+
+std::vector<EndedRun> RunAllToTheirEnd(const XvfbServer& server,
+                                       const std::vector<VeskopOptions>& runs) {
+    std::vector<std::unique_ptr<ChildProcess>> started;
+    double start = NowSeconds();
+    for (const VeskopOptions& options : runs) started.push_back(StartVeskop(&server, options));
+    std::vector<EndedRun> ended(runs.size());
+    for (size_t i = 0; i < started.size(); i++) {
+        if (started[i]->WaitForExit(ExitTimeout)) ended[i].status = started[i]->ExitStatus();
+        ended[i].seconds = NowSeconds() - start;
+        ended[i].output = started[i]->Output();
+        ended[i].errors = started[i]->Errors();
+    }
+    return ended;
+}
+
+std::string ScreenGeometry(const XvfbServer& server) {
+    std::string info = server.Run({"xwininfo", "-root"}).output;
+    size_t at = info.find("-geometry ");
+    return at == std::string::npos ? "" : info.substr(at, info.find('\n', at) - at);
+}
+
+TEST_F(VeskopSetUpFailure, WithoutADataFolderItSaysWhereToStartItAndEndsWith1) {
+    WorkingFolder empty(WorkingFolder::Empty);
+    ASSERT_TRUE(empty.ok());
+    options.workingDirectory = empty.path();
+    std::string screenBefore = ScreenGeometry(server);
+    EndedRun run = RunAllToTheirEnd(server, {options})[0];
+
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ("veskop: cannot load data/startlogo2.png: there is no data folder in the working "
+              "directory; start veskop from the folder that holds data/\n",
+              run.errors);
+    EXPECT_EQ("", run.output) << "no frame, no music";
+    EXPECT_LT(run.seconds, 5.0);
+    // The fullscreen window is gone and the screen is as it was.
+    EXPECT_FALSE(server.FindWindow("VESKOP").found());
+    EXPECT_EQ(screenBefore, ScreenGeometry(server));
+}
+
+TEST_F(VeskopSetUpFailure, EachMissingImageIsNamedAndEndsItWith1) {
+    std::vector<std::unique_ptr<WorkingFolder>> folders;
+    std::vector<VeskopOptions> runs;
+    for (int slot = 0; slot < 5; slot++) {
+        folders.push_back(std::make_unique<WorkingFolder>());
+        ASSERT_TRUE(folders.back()->ok());
+        ASSERT_TRUE(folders.back()->Remove(ImageFiles[slot]));
+        VeskopOptions options;
+        options.workingDirectory = folders.back()->path();
+        options.logName = "slot" + std::to_string(slot);
+        runs.push_back(options);
+    }
+    std::vector<EndedRun> ended = RunAllToTheirEnd(server, runs);
+    for (int slot = 0; slot < 5; slot++) {
+        SCOPED_TRACE(ImageFiles[slot]);
+        EXPECT_EQ(1, ended[slot].status);
+        EXPECT_EQ(std::string("veskop: cannot load ") + ImageFiles[slot] + ": the file is missing\n",
+                  ended[slot].errors);
+        EXPECT_EQ("", ended[slot].output);
+    }
+}
+
+TEST_F(VeskopSetUpFailure, AFileThatIsNotAPngAndACorruptPngAreNamedWithTheReason) {
+    WorkingFolder notPng, corrupt;
+    ASSERT_TRUE(notPng.ok() && corrupt.ok());
+    ASSERT_TRUE(notPng.Write("data/pizza2.png", "a slice of pizza, in words\n"));
+    // One byte changed in the middle of the image data: its chunk's checksum no longer holds.
+    std::string bytes = ReadFile(corrupt.File("data/sovepose2.png"));
+    ASSERT_GT(bytes.size(), 1000u);
+    bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x5A);
+    ASSERT_TRUE(corrupt.Write("data/sovepose2.png", bytes));
+
+    VeskopOptions first, second;
+    first.workingDirectory = notPng.path();
+    first.logName = "not-a-png";
+    second.workingDirectory = corrupt.path();
+    second.logName = "corrupt";
+    std::vector<EndedRun> ended = RunAllToTheirEnd(server, {first, second});
+
+    EXPECT_EQ(1, ended[0].status);
+    // The decoder is never started on it, so it has nothing to say.
+    EXPECT_EQ("veskop: cannot load data/pizza2.png: the file is not a PNG image\n", ended[0].errors);
+    EXPECT_EQ(1, ended[1].status);
+    const std::string line = "veskop: cannot load data/sovepose2.png: the PNG image cannot be decoded\n";
+    const std::string& errors = ended[1].errors;
+    EXPECT_EQ(0u, errors.find("libpng error: ")) << errors;  // the decoder's own text first
+    ASSERT_GE(errors.size(), line.size());
+    EXPECT_EQ(line, errors.substr(errors.size() - line.size())) << errors;
+    std::istringstream lines(errors.substr(0, errors.size() - line.size()));
+    for (std::string text; std::getline(lines, text);) {
+        EXPECT_EQ(0u, text.find("libpng ")) << "not the decoder's: " << text;
+    }
+    for (const EndedRun& run : ended) EXPECT_EQ("", run.output);
+}
+
+// What the first level of a texture made from a PNG file should be: each side stretched to a
+// power of two, RGBA where the file has alpha (an alpha channel or a transparency chunk).
+struct TextureUpload {
+    unsigned width = 0, height = 0;
+    std::string format;  // "GL_RGB", "GL_RGBA"
+    bool operator==(const TextureUpload& other) const {
+        return width == other.width && height == other.height && format == other.format;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const TextureUpload& upload) {
+    return out << upload.width << "x" << upload.height << " " << upload.format;
+}
+
+unsigned BigEndian32(const std::string& bytes, size_t at) {
+    return (unsigned(std::uint8_t(bytes[at])) << 24) | (unsigned(std::uint8_t(bytes[at + 1])) << 16) |
+           (unsigned(std::uint8_t(bytes[at + 2])) << 8) | unsigned(std::uint8_t(bytes[at + 3]));
+}
+
+TextureUpload ExpectedUpload(const std::string& pngPath) {
+    std::string bytes = ReadFile(pngPath);
+    TextureUpload upload;
+    if (bytes.size() < 33) return upload;
+    auto powerOfTwo = [](unsigned n) {
+        unsigned p = 1;
+        while (p < n) p <<= 1;
+        return p;
+    };
+    upload.width = powerOfTwo(BigEndian32(bytes, 16));
+    upload.height = powerOfTwo(BigEndian32(bytes, 20));
+    int colourType = std::uint8_t(bytes[25]);
+    bool alpha = colourType == 4 || colourType == 6;
+    for (size_t at = 8; at + 8 <= bytes.size(); at += 12 + BigEndian32(bytes, at)) {
+        if (bytes.compare(at + 4, 4, "tRNS") == 0) alpha = true;
+        if (bytes.compare(at + 4, 4, "IDAT") == 0) break;
+    }
+    upload.format = alpha ? "GL_RGBA" : "GL_RGB";
+    return upload;
+}
+
+// The textures a traced set-up made, in the order it made them.
+struct TracedTexture {
+    std::string name;          // as glGenTextures returned it
+    bool filtersSet = false;   // linear magnification, trilinear minification, while bound
+    bool uploaded = false;     // a level 0 image went to it
+    TextureUpload level0;
+    size_t lastCall = 0;       // index of the last call of its loading
+};
+
+std::vector<TracedTexture> TexturesMade(const std::vector<GLCall>& calls, size_t end) {
+    std::vector<TracedTexture> textures;
+    std::string bound;
+    int filters = 0;
+    for (size_t i = 0; i < end; i++) {
+        const GLCall& call = calls[i];
+        if (call.name == "glGenTextures") {
+            TracedTexture texture;
+            texture.name = CallArgument(call, "textures").substr(1);  // "&3"
+            texture.lastCall = i;
+            textures.push_back(texture);
+            filters = 0;
+        } else if (textures.empty()) {
+            continue;
+        } else if (call.name == "glBindTexture") {
+            bound = CallArgument(call, "texture");
+        } else if (bound != textures.back().name) {
+            continue;
+        } else if (call.name == "glTexParameteri") {
+            std::string filter = CallArgument(call, "pname") + "=" + CallArgument(call, "param");
+            if (filter == "GL_TEXTURE_MAG_FILTER=GL_LINEAR") filters |= 1;
+            if (filter == "GL_TEXTURE_MIN_FILTER=GL_LINEAR_MIPMAP_LINEAR") filters |= 2;
+            textures.back().filtersSet = filters == 3;
+            textures.back().lastCall = i;
+        } else if (call.name == "glGetIntegerv" || call.name == "glPushClientAttrib" ||
+                   call.name == "glPixelStorei" || call.name == "glPopClientAttrib") {
+            textures.back().lastCall = i;  // the loader's own, around the uploads
+        } else if (call.name == "glTexImage2D") {
+            textures.back().lastCall = i;
+            if (CallArgument(call, "level") != "0") continue;
+            textures.back().uploaded = true;
+            textures.back().level0.width = unsigned(std::stoul(CallArgument(call, "width")));
+            textures.back().level0.height = unsigned(std::stoul(CallArgument(call, "height")));
+            textures.back().level0.format = CallArgument(call, "format");
+        }
+    }
+    return textures;
+}
+
+// A display list compiled by the set-up: glGenLists, glNewList(GL_COMPILE) ... glEndList.
+struct CompiledList {
+    std::string name;
+    int vertices = 0;
+    int materialCalls = 0;
+};
+
+// The lists compiled one after another from calls[*next] on; *next ends past the last one.
+std::vector<CompiledList> ListsCompiledFrom(const std::vector<GLCall>& calls, size_t* next) {
+    std::vector<CompiledList> lists;
+    size_t i = *next;
+    while (i + 1 < calls.size() && calls[i].name == "glGenLists" &&
+           calls[i + 1].name == "glNewList" && CallArgument(calls[i + 1], "mode") == "GL_COMPILE") {
+        CompiledList list;
+        list.name = calls[i].text.substr(calls[i].text.rfind(" = ") + 3);  // the result
+        if (CallArgument(calls[i + 1], "list") != list.name) break;
+        for (i += 2; i < calls.size() && calls[i].name != "glEndList"; i++) {
+            if (calls[i].name == "glVertex3f") list.vertices++;
+            if (calls[i].name == "glMaterialfv" || calls[i].name == "glMaterialf") {
+                list.materialCalls++;
+            }
+        }
+        if (i == calls.size()) break;
+        lists.push_back(list);
+        *next = ++i;
+    }
+    return lists;
+}
+
+size_t FirstCallNamed(const std::vector<GLCall>& calls, const std::string& name) {
+    for (size_t i = 0; i < calls.size(); i++) {
+        if (calls[i].name == name) return i;
+    }
+    return calls.size();
+}
+
+TEST_F(VeskopSetUp, MakesTheTexturesThenTheListsThenSetsTheFixedStateBeforeTheFirstFrame) {
+    options.traceFile = folder.File("veskop.trace");
+    auto veskop = StartVeskop(&server, options);
+    ASSERT_TRUE(veskop->WaitForOutput("test??\n", StartTimeout)) << veskop->Errors();
+    // Closed as a user closes it: a signal would reach apitrace, which runs veskop as its child.
+    ASSERT_TRUE(server.CloseWindow(server.WaitForWindow("VESKOP", StartTimeout)));
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
+    std::string problem;
+    std::vector<GLCall> calls = ReadGLTrace(options.traceFile, &problem);
+    ASSERT_FALSE(calls.empty()) << problem;
+
+    size_t firstFrame = FirstCallNamed(calls, "glClear");
+    ASSERT_LT(firstFrame, calls.size()) << "no frame was drawn";
+    std::vector<TracedTexture> textures = TexturesMade(calls, firstFrame);
+    ASSERT_EQ(5u, textures.size());
+    for (int slot = 0; slot < 5; slot++) {
+        SCOPED_TRACE(ImageFiles[slot]);
+        EXPECT_TRUE(textures[slot].filtersSet);
+        EXPECT_TRUE(textures[slot].uploaded);
+        EXPECT_EQ(ExpectedUpload(folder.File(ImageFiles[slot])), textures[slot].level0);
+        for (int other = 0; other < slot; other++) EXPECT_NE(textures[other].name, textures[slot].name);
+    }
+
+    // Right after the last texture: the three mesh lists, compiled in the order A, B, C.
+    size_t next = textures.back().lastCall + 1;
+    std::vector<CompiledList> lists = ListsCompiledFrom(calls, &next);
+    ASSERT_EQ(3u, lists.size());
+    const int corners[3] = {3 * MeshATriangleCount, 3 * MeshBTriangleCount, 3 * MeshCTriangleCount};
+    for (int mesh = 0; mesh < 3; mesh++) {
+        SCOPED_TRACE("list " + std::to_string(mesh));
+        EXPECT_EQ(corners[mesh], lists[mesh].vertices);
+        EXPECT_EQ(mesh == 0 ? 5 : 0, lists[mesh].materialCalls) << "only mesh A has a material";
+        for (int other = 0; other < mesh; other++) EXPECT_NE(lists[other].name, lists[mesh].name);
+    }
+
+    // Then, last before the first frame: the fixed state.
+    const std::string letterSheet = textures[1].name;
+    const std::vector<std::string> fixedState = {
+        "glShadeModel(mode = GL_SMOOTH)",
+        "glClearColor(red = 0, green = 0, blue = 0, alpha = 1)",
+        "glClearDepth(depth = 1)",
+        "glEnable(cap = GL_DEPTH_TEST)",
+        "glDepthFunc(func = GL_LEQUAL)",
+        "glHint(target = GL_PERSPECTIVE_CORRECTION_HINT, mode = GL_NICEST)",
+        "glEnable(cap = GL_TEXTURE_2D)",
+        "glBindTexture(target = GL_TEXTURE_2D, texture = " + letterSheet + ")",
+        "glEnable(cap = GL_BLEND)",
+        "glBlendFunc(sfactor = GL_SRC_ALPHA, dfactor = GL_ONE)",
+        "glMaterialfv(face = GL_FRONT, pname = GL_SPECULAR, params = {1, 1, 1, 1})",
+        "glMaterialfv(face = GL_FRONT, pname = GL_SHININESS, params = &50)",
+        "glMaterialfv(face = GL_FRONT, pname = GL_DIFFUSE, params = {1, 0, 1, 1})",
+        "glLightfv(light = GL_LIGHT0, pname = GL_POSITION, params = {5, 5, 8, 1})",
+        "glEnable(cap = GL_LIGHTING)",
+        "glEnable(cap = GL_LIGHT0)",
+        "glEnable(cap = GL_NORMALIZE)",
+    };
+    std::vector<std::string> afterLists;
+    for (size_t i = next; i < firstFrame; i++) afterLists.push_back(calls[i].text);
+    EXPECT_EQ(fixedState, afterLists);
+}
+
+TEST_F(VeskopSetUpFailure, WithTheLastImageMissingFourTexturesAreMadeAndNothingElse) {
+    ASSERT_TRUE(folder.Remove("data/vardlum.png"));
+    options.traceFile = folder.File("veskop.trace");
+    EndedRun run = RunAllToTheirEnd(server, {options})[0];
+    EXPECT_EQ(1, run.status);
+    EXPECT_NE(std::string::npos,
+              run.errors.find("veskop: cannot load data/vardlum.png: the file is missing\n"))
+        << run.errors;
+
+    std::string problem;
+    std::vector<GLCall> calls = ReadGLTrace(options.traceFile, &problem);
+    ASSERT_FALSE(calls.empty()) << problem;
+    std::vector<TracedTexture> textures = TexturesMade(calls, calls.size());
+    // The fifth slot's texture object is made before its file is opened, and stays empty.
+    ASSERT_EQ(5u, textures.size());
+    for (int slot = 0; slot < 4; slot++) {
+        SCOPED_TRACE(ImageFiles[slot]);
+        EXPECT_TRUE(textures[slot].uploaded);
+        EXPECT_EQ(ExpectedUpload(folder.File(ImageFiles[slot])), textures[slot].level0);
+    }
+    EXPECT_FALSE(textures[4].uploaded);
+    for (const char* later : {"glNewList", "glShadeModel", "glClear"}) {
+        EXPECT_EQ(calls.size(), FirstCallNamed(calls, later)) << later << " after a failed load";
+    }
+}
+
+}  // namespace
