@@ -409,6 +409,8 @@ TEST_F(VeskopShow, RunsSilentlyWithoutTheModuleOrWithoutASoundDevice) {
     ExpectTicksInOrder(frames);
     EXPECT_GT(frames.ticks.size(), 10u);
     EXPECT_EQ(frames.otherLines, std::vector<std::string>{"File not found"});
+    std::uint32_t tick = 0;  // the text has no line end of its own: the first frame's follows it
+    EXPECT_TRUE(FindTickAfter(withoutModule->Output(), "File not found", &tick));
     StereoSamples samples = ReadRawStereo(recording);
     EXPECT_GT(samples.size(), size_t(AudioRate)) << "the device was not played";
     EXPECT_EQ(-1, FirstSoundingFrame(samples)) << "something was heard";
@@ -418,6 +420,7 @@ TEST_F(VeskopShow, RunsSilentlyWithoutTheModuleOrWithoutASoundDevice) {
     ExpectTicksInOrder(frames);
     EXPECT_GT(frames.ticks.size(), 10u);
     EXPECT_EQ(frames.otherLines, std::vector<std::string>{"Error initializing output device."});
+    EXPECT_TRUE(FindTickAfter(withoutDevice->Output(), "Error initializing output device.", &tick));
 }
 
 // A run that is expected to end during its set-up.
