@@ -88,10 +88,10 @@ TEST(VeskopShell, EndsByItselfWith0AfterTheShow) {
     ExpectTicksInOrder(frames);
     ASSERT_GT(frames.ticks.size(), 2u);
     // The first frame comes at the start of the show and the last within a frame of its end.
-    // Each line follows its frame's drawing, and the first frame, in a new context, can take a
-    // tenth of a second to draw: a second of show time at ten times speed.
+    // Each line follows its frame's drawing, and a mesh-scene frame on a busy machine can take
+    // a tenth of a second to draw: a second of show time at ten times speed.
     std::int64_t shown = TicksBetween(frames.ticks.front(), frames.ticks.back());
-    EXPECT_GE(shown, 53000);
+    EXPECT_GE(shown, 52000);
     EXPECT_LE(shown, 55500);
     EXPECT_EQ("", veskop->Errors());
 }

@@ -238,7 +238,7 @@ TEST_F(VeskopShow, ShowsEachSceneInItsSpanAndEndsWith0After55Seconds) {
     // so can the gap between the last frame and the one that ends it.
     double shownFor = (NowSeconds() - firstFrameSeen) * options.clockSpeed;
     EXPECT_EQ(0, veskop->ExitStatus());
-    EXPECT_GE(shownFor, 53.5);
+    EXPECT_GE(shownFor, 53.0);
     EXPECT_LE(shownFor, 58.0) << "it should end within a frame of the show's end";
 
     FrameLines frames = ParseFrameLines(veskop->Output());
@@ -247,7 +247,7 @@ TEST_F(VeskopShow, ShowsEachSceneInItsSpanAndEndsWith0After55Seconds) {
     ASSERT_GT(frames.ticks.size(), 100u);
     EXPECT_GT(frames.ticks.front(), frames.ticks.back()) << "the tick count did not wrap";
     std::int64_t shown = TicksBetween(frames.ticks.front(), frames.ticks.back());
-    EXPECT_GE(shown, 53500);
+    EXPECT_GE(shown, 53000);
     EXPECT_LE(shown, 55250);
     EXPECT_EQ("", veskop->Errors());
 }
