@@ -183,8 +183,11 @@ void ChildProcess::Signal(int signalNumber) {
 }
 
 void ChildProcess::Kill() {
-    if (!Running()) return;
+    if (pid_ <= 0) return;
+    // The group too when the child itself has ended: a launcher (faketime, apitrace) may have
+    // left the program it started running.
     kill(-pid_, SIGKILL);
+    if (!Running()) return;
     kill(pid_, SIGKILL);
     int waitStatus = 0;
     if (waitpid(pid_, &waitStatus, 0) == pid_) Reap(waitStatus);

@@ -22,7 +22,7 @@ struct ChildOptions {
 class ChildProcess {
 public:
     ChildProcess(const std::vector<std::string>& argv, const ChildOptions& options = {});
-    ~ChildProcess();  // kills (SIGKILL) the child and its process group if still running
+    ~ChildProcess();  // Kill()
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
@@ -34,7 +34,7 @@ public:
     // The exit code, or 128 + the signal number when a signal ended it; -1 while it runs.
     int ExitStatus() const { return exitStatus_; }
     void Signal(int signalNumber);
-    void Kill();  // SIGKILL to its process group, then reaps it
+    void Kill();  // SIGKILL to its process group (also after the child itself ended), then reaps it
 
     // What the child has written so far.
     std::string Output() const;
