@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "demo/demo_state.h"
+#include "demo/meshes/mesh_lists.h"
 #include "demo/texture_loading.h"
 #include "music/music_player.h"
 
@@ -72,6 +73,13 @@ void LoadImages() {
     }
 }
 
+// Compiled, not run: none of the lists' material changes reach the OpenGL state here.
+void BuildMeshLists() {
+    DemoState.meshListA = BuildMeshListA();
+    DemoState.meshListB = BuildMeshListB();
+    DemoState.meshListC = BuildMeshListC();
+}
+
 // A failure is reported by the player on standard output; the show then runs silently.
 void StartMusic() {
     music.Init(MusicFile);
@@ -104,6 +112,7 @@ void SetFixedState() {
 
 bool InitScene() {
     LoadImages();
+    BuildMeshLists();
     StartMusic();
     SetFixedState();
     DemoState.startTick = GetTickCount();  // time zero of the show, after the music started

@@ -46,6 +46,8 @@ TEST(VeskopShell, OpensFullscreenWritesItsLinesAndEscapeEndsItWith27) {
     EXPECT_EQ(640, window.width);
     EXPECT_EQ(480, window.height);
 
+    // Let the show run for a while: the first idle pass that sees Escape held ends it.
+    SleepSeconds(0.5);
     // Held across several idle passes: the loop sees it, and its own key-down and character
     // messages were the last ones retrieved.
     ASSERT_TRUE(server.HoldKey("Escape", 0.3));
@@ -127,7 +129,9 @@ TEST(VeskopShell, F1RecreatesItAsAWindowTitledQuiroAndStartsTheShowOver) {
     // The second show ran its full 55 s after the toggle, so the two together ran well past 55 s.
     std::int64_t afterToggle = TicksBetween(beforeToggle.ticks.back(), frames.ticks.back());
     EXPECT_GE(afterToggle, 54000);
-    EXPECT_LE(afterToggle, 60000);
+    // At ten times the speed, the key hold, the new set-up and frame times under load add several
+    // seconds of show time on top of the 55.
+    EXPECT_LE(afterToggle, 75000);
     EXPECT_GE(TicksBetween(frames.ticks.front(), frames.ticks.back()), 65000);
     // The second set-up starts the sound system again while it runs: the player reports that,
     // without a line end, and plays the song it has from the start.
