@@ -93,8 +93,10 @@ TEST(VeskopShell, EndsByItselfWith0AfterTheShow) {
     ExpectTicksInOrder(frames);
     ASSERT_GT(frames.ticks.size(), 2u);
     // The first frame comes at the start of the show and the last within a frame of its end.
+    // At ten times the speed, the first frame's own drawing (the renderer compiles its code for
+    // the lit meshes then) can take a few hundred real milliseconds before its line is written.
     std::int64_t shown = TicksBetween(frames.ticks.front(), frames.ticks.back());
-    EXPECT_GE(shown, 54000);
+    EXPECT_GE(shown, 51000);
     EXPECT_LE(shown, 55500);
     EXPECT_EQ("", veskop->Errors());
 }
