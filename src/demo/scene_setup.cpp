@@ -73,7 +73,7 @@ void LoadImages() {
     }
 }
 
-// Compiled, not run: none of the lists' material changes reach the state here.
+// Compiled, not run: none of the lists' material changes reach the OpenGL state here.
 void BuildMeshLists() {
     DemoState.meshListA = BuildMeshListA();
     DemoState.meshListB = BuildMeshListB();

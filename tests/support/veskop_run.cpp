@@ -173,13 +173,3 @@ bool WaitForShowTime(ChildProcess& veskop, std::uint32_t origin, std::int64_t ms
         SleepSeconds(0.005);
     }
 }
-
-bool WaitForFrames(ChildProcess& veskop, size_t count, double timeoutSeconds) {
-    double deadline = NowSeconds() + timeoutSeconds;
-    for (;;) {
-        bool running = veskop.Running();
-        if (ParseFrameLines(veskop.Output()).ticks.size() >= count) return true;
-        if (!running || NowSeconds() >= deadline) return false;
-        SleepSeconds(0.005);
-    }
-}

@@ -86,9 +86,6 @@ bool FindTickAfter(const std::string& output, const std::string& text, std::uint
 // returns that frame's tick count in *tick; false when it ended first or timeoutSeconds passed.
 bool WaitForShowTime(ChildProcess& veskop, std::uint32_t origin, std::int64_t ms,
                      double timeoutSeconds, std::uint32_t* tick);
-// Waits until veskop has written `count` complete frames; false when it ended first or
-// timeoutSeconds passed.
-bool WaitForFrames(ChildProcess& veskop, size_t count, double timeoutSeconds);
 // The tick count of the last complete frame written so far; false when there is none.
 bool LastFrameTick(const ChildProcess& veskop, std::uint32_t* tick);
 
