@@ -52,9 +52,9 @@ bool WorkingFolder::Write(const std::string& relativePath, const std::string& by
 
 namespace {
 
-// faketime's time specification: an absolute start ("@1970-02-19 17:02:44", read in the zone
+// The time argument of faketime: an absolute start ("@1970-02-19 17:02:44", read in the zone
 // that TZ names) or the real time, and the rate ("x4").
-std::string FaketimeSpecification(const VeskopOptions& options) {
+std::string FaketimeArgument(const VeskopOptions& options) {
     std::ostringstream text;
     if (options.clockStartSeconds >= 0) {
         std::time_t start = static_cast<std::time_t>(options.clockStartSeconds);
@@ -87,7 +87,7 @@ std::unique_ptr<ChildProcess> StartVeskop(const XvfbServer* server, const Veskop
 
     std::vector<std::string> argv;
     if (options.clockSpeed != 1.0 || options.clockStartSeconds >= 0) {
-        argv = {"faketime", "-f", FaketimeSpecification(options)};
+        argv = {"faketime", "-f", FaketimeArgument(options)};
         child.environment.emplace_back("TZ", "UTC");  // the start date is given in UTC
     }
     if (!options.traceFile.empty()) {

@@ -12,6 +12,6 @@ foreach(name mesh_a_geometry.cpp mesh_b_geometry.cpp mesh_c_geometry.cpp)
                     RESULT_VARIABLE differs)
     if(NOT differs EQUAL 0)
         message(FATAL_ERROR "${name}: the committed file differs from what veskop-meshgen writes; "
-                            "regenerate with: veskop-meshgen src/demo/meshes")
+                            "regenerate with: cmake --build build --target meshes")
     endif()
 endforeach()

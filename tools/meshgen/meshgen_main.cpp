@@ -1,6 +1,6 @@
 // veskop-meshgen OUTPUT_DIR: builds the demo's three meshes and writes mesh_a_geometry.cpp,
 // mesh_b_geometry.cpp and mesh_c_geometry.cpp into OUTPUT_DIR (the committed copies live in
-// src/demo/meshes). The output depends on nothing but this program: same build, same bytes.
+// src/demo/meshes/generated). The output depends on nothing but this program: same build, same bytes.
 //
 // Every mesh is checked before it is written (counts, box, unit normals, winding, references);
 // a mesh that fails is reported and nothing is written.
