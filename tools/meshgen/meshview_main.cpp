@@ -10,13 +10,14 @@
 // builds them from the generator instead, so shapes can be looked at while they are being
 // edited, before their counts fit the program's arrays. --opaque turns blending off, to look at
 // the surfaces without the back faces shining through.
+#include "demo/demo_state.h"
 #include "demo/meshes/mesh_lists.h"
 #include "mesh_builder.h"
+#include "png_write.h"
 #include "shapes.h"
 
 #include <GL/glu.h>
 #include <SDL.h>
-#include <png.h>
 
 #include <cstdio>
 #include <cstring>
@@ -65,10 +66,6 @@ GLuint CompileGeneratedList(void (*build)(MeshBuilder&), float halfY, float half
 
 // The fixed state that scene set-up gives every context.
 void SetShowState() {
-    static const float specular[4] = {1, 1, 1, 1};
-    static const float shininess[1] = {50};
-    static const float diffuse[4] = {1, 0, 1, 1};
-    static const float light[4] = {5, 5, 8, 1};
     glShadeModel(GL_SMOOTH);
     glClearColor(0, 0, 0, 1);
     glClearDepth(1.0);
@@ -77,12 +74,12 @@ void SetShowState() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
-    glMaterialfv(GL_FRONT, GL_SHININESS, shininess);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT, GL_SPECULAR, DemoState.materialSpecular);
+    glMaterialfv(GL_FRONT, GL_SHININESS, DemoState.materialShininess);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, DemoState.materialDiffuse);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glLightfv(GL_LIGHT0, GL_POSITION, light);
+    glLightfv(GL_LIGHT0, GL_POSITION, DemoState.lightPosition);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_NORMALIZE);
@@ -122,27 +119,15 @@ void DrawMesh(GLuint list, double x, double y, double tilt, double spin) {
     glPopMatrix();
 }
 
+// The picture as an 8-bit RGB PNG, rows top first.
 bool WritePng(const char* path, int width, int height, const std::vector<unsigned char>& rgb) {
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    bool ok = info != nullptr;
-    if (ok && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_set_compression_level(png, 9);
-        png_write_info(png, info);
-        for (int row = 0; row < height; ++row) {
-            png_write_row(png, const_cast<png_bytep>(&rgb[static_cast<size_t>(row) * width * 3]));
-        }
-        png_write_end(png, nullptr);
-    } else {
-        ok = false;
-    }
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0 && ok;
+    PngPicture picture;
+    picture.width = static_cast<uint32_t>(width);
+    picture.height = static_cast<uint32_t>(height);
+    picture.colorType = PNG_COLOR_TYPE_RGB;
+    picture.samples.assign(rgb.begin(), rgb.end());
+    const std::vector<uint8_t> bytes = EncodePng(picture);
+    return !bytes.empty() && WriteFileBytes(path, bytes);
 }
 
 // Copies the back buffer (bottom row first) into the picture at panel (column, row), top down.
