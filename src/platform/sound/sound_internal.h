@@ -1,4 +1,4 @@
-// Inside the sound library: songs, their files and the mixer that the audio thread runs.
+// Inside the sound library: songs, their files and the mixer that the sound output runs.
 // Tests and the bench use these directly to drive the mixer without an audio device.
 #ifndef VESKOP_SOUND_INTERNAL_H
 #define VESKOP_SOUND_INTERNAL_H

@@ -1,0 +1,76 @@
+// Sound output over SDL2 audio: the device's callback runs the mixer on SDL's audio thread.
+//
+// SDL may have been shut down already when the sound library closes at process exit (an atexit
+// handler calling SDL_Quit before static destructors), so every SDL call is guarded by
+// SDL_WasInit, and only the audio subsystem is ever started or stopped: video keeps running
+// whatever happens here.
+#include "sound_output.h"
+
+#include <SDL.h>
+
+namespace {
+
+SDL_AudioDeviceID Device = 0;  // 0 when closed
+SongMixer* Mixer = nullptr;    // what the callback renders; set while open
+int Rate = 0;                  // Hz, while open
+
+void SDLCALL FillAudioBuffer(void*, Uint8* stream, int bytes) {
+    MixOutput(Mixer, reinterpret_cast<std::int16_t*>(stream), bytes / int(2 * sizeof(std::int16_t)));
+}
+
+// Frames per device buffer: the smallest power of two holding about 20 ms (1024 at 44100 Hz).
+Uint16 DeviceBufferFrames(int rate) {
+    Uint16 frames = 256;
+    while (frames < rate / 48) frames = Uint16(frames * 2);
+    return frames;
+}
+
+}  // namespace
+
+bool OpenSoundOutput(int rate, SongMixer* mixer) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    Mixer = mixer;
+    Rate = rate;
+    SDL_AudioSpec wanted;
+    SDL_zero(wanted);
+    wanted.freq = rate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = DeviceBufferFrames(rate);
+    wanted.callback = FillAudioBuffer;
+    // No changes allowed: SDL converts to whatever the device takes, so the mixer always renders
+    // exactly this format.
+    Device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    if (Device == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    SDL_PauseAudioDevice(Device, 0);  // silence until a song plays
+    return true;
+}
+
+void CloseSoundOutput() {
+    if (SoundOutputOpen()) {
+        SDL_CloseAudioDevice(Device);  // joins the audio thread
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    // Otherwise SDL was shut down beneath us and took the device and its thread with it.
+    Device = 0;
+    Mixer = nullptr;
+}
+
+bool SoundOutputOpen() { return Device != 0 && SDL_WasInit(SDL_INIT_AUDIO) != 0; }
+
+bool SoundOutputRunsAlone() {
+    return SoundOutputOpen() && SDL_GetAudioDeviceStatus(Device) == SDL_AUDIO_PLAYING;
+}
+
+void LockSoundOutput() {
+    if (SoundOutputOpen()) SDL_LockAudioDevice(Device);
+}
+
+void UnlockSoundOutput() {
+    if (SoundOutputOpen()) SDL_UnlockAudioDevice(Device);
+}
+
+int SoundOutputBufferMs() { return Rate > 0 ? 1000 * DeviceBufferFrames(Rate) / Rate : 0; }
