@@ -1,0 +1,291 @@
+#include "capture/capture_session.h"
+
+#include "capture/contact_sheet.h"
+#include "capture/encoder.h"
+#include "capture/leftovers.h"
+#include "capture/progress.h"
+#include "capture/wav_writer.h"
+#include "capture_output.h"
+#include "capture_platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const int SheetColumns = 11;  // 55 tiles, 1 s to 55 s: 11 x 5
+
+struct Session {
+    CaptureOptions options;
+    long totalFrames = 0;
+    bool wantVideo = false;
+    bool wantSheet = false;
+
+    std::string videoTemporary;   // the encoder's video, without sound
+    std::string soundTemporary;   // the WAV
+    std::string muxedTemporary;   // the finished video, until it is renamed into place
+    std::string sheetTemporary;
+
+    VideoEncoder encoder;
+    WavWriter wav;
+    ContactSheet sheet;
+    Progress progress;
+    std::vector<std::int16_t> samples;
+    long framesDone = 0;
+    bool failureReported = false;
+};
+
+Session TheSession;
+
+void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Say(const char* format, ...) {
+    EndProgress(&TheSession.progress);
+    std::fputs("veskop-capture: ", stderr);
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(stderr, format, arguments);
+    va_end(arguments);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+// A failure during the show: says why and ends the process, whose exit-time handler then
+// removes what the capture made.
+[[noreturn]] void FailDuringShow(const char* why) {
+    Say("%s; nothing written", why);
+    TheSession.failureReported = true;
+    std::exit(1);
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A hidden file beside `path`, named after it and this process.
+std::string TemporaryBeside(const std::string& path, const char* suffix) {
+    std::string folder = FolderOf(path);
+    return (folder == "/" ? "" : folder) + "/." + NameOf(path) + "." + std::to_string(getpid()) +
+           suffix;
+}
+
+// Creates a new, empty file for a temporary and remembers it. -1 after saying why not.
+int CreateTemporary(const std::string& temporary, const std::string& forPath) {
+    if (!AddLeftoverFile(temporary)) {
+        Say("cannot write %s: the path is too long", forPath.c_str());
+        return -1;
+    }
+    int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (descriptor < 0) {
+        Say("cannot write %s: %s", forPath.c_str(), std::strerror(errno));
+        ForgetLeftoverFile(temporary);
+    }
+    return descriptor;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The sound of frame `frame` begins at this sample frame: frame * rate / fps, rounded.
+long SoundStart(long frame, int rate, int framesPerSecond) {
+    return (2 * frame * rate + framesPerSecond) / (2 * static_cast<long>(framesPerSecond));
+}
+
+void CaptureFrameSound(Session& session, long frame) {
+    int rate = CapturedSoundRate();
+    int fps = session.options.framesPerSecond;
+    long count = SoundStart(frame + 1, rate, fps) - SoundStart(frame, rate, fps);
+    session.samples.resize(static_cast<size_t>(count) * 2);
+    RenderCapturedSound(session.samples.data(), static_cast<int>(count));
+    if (!AppendWav(&session.wav, session.samples.data(), static_cast<int>(count))) {
+        FailDuringShow("the sound cannot be written");
+    }
+}
+
+void OnFrame(const CapturedFrame& frame) {
+    Session& session = TheSession;
+    if (frame.index == 0) {
+        StartProgress(&session.progress, session.totalFrames);
+        // A video without its music is not the show; the player has said why on standard
+        // output (which goes nowhere on a terminal).
+        if (session.wantVideo && !CapturedSoundHasSong()) {
+            FailDuringShow("the show's music did not start (is its module in data/?)");
+        }
+    }
+    if (frame.index >= session.totalFrames) FailDuringShow("the show runs on past its end");
+    if (session.wantVideo) {
+        if (!EncodeFrame(&session.encoder, frame.rgba)) {
+            FailDuringShow("the video encoder (ffmpeg) stopped");
+        }
+        CaptureFrameSound(session, frame.index);
+    }
+    int fps = session.options.framesPerSecond;
+    long second = frame.index / fps;
+    if (session.wantSheet && frame.index % fps == 0 && second >= 1) {
+        AddSheetTile(&session.sheet, static_cast<int>(second - 1), frame.rgba, static_cast<int>(second));
+    }
+    session.framesDone = frame.index + 1;
+    UpdateProgress(&session.progress, session.framesDone);
+}
+
+// Renames a finished temporary into place.
+bool PutInPlace(const std::string& temporary, const std::string& path) {
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        Say("cannot write %s: %s", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    ForgetLeftoverFile(temporary);
+    return true;
+}
+
+// After the show's last frame: the video's encoding ends, the sound is put in, and every output
+// is renamed into place. False after saying why.
+bool FinishOutputs(Session& session) {
+    EndProgress(&session.progress);
+    double seconds = ProgressSeconds(session.progress);
+    if (session.wantVideo) {
+        if (!FinishVideoEncoder(&session.encoder)) {
+            Say("the video encoder (ffmpeg) failed");
+            return false;
+        }
+        if (!FinishWav(&session.wav, CapturedSoundRate())) {
+            Say("the sound cannot be written");
+            return false;
+        }
+        if (!AddLeftoverFile(session.muxedTemporary) ||
+            !MuxVideoAndSound(session.videoTemporary, session.soundTemporary,
+                              session.muxedTemporary)) {
+            Say("ffmpeg could not put the video and its sound together");
+            return false;
+        }
+    }
+    if (session.wantSheet && !WriteContactSheet(session.sheet, session.sheetTemporary)) {
+        Say("cannot write %s", session.options.sheetPath.c_str());
+        return false;
+    }
+    if (session.wantVideo && !PutInPlace(session.muxedTemporary, session.options.videoPath)) {
+        return false;
+    }
+    if (session.wantSheet && !PutInPlace(session.sheetTemporary, session.options.sheetPath)) {
+        return false;
+    }
+    RemoveLeftovers();  // the video without sound and the WAV
+    const CaptureOptions& options = session.options;
+    double fps = seconds > 0 ? static_cast<double>(session.framesDone) / seconds : 0.0;
+    std::string outputs = options.videoPath;
+    if (session.wantSheet) outputs += (outputs.empty() ? "" : " and ") + options.sheetPath;
+    Say("wrote %s: %ld frames at %d fps, %dx%d, captured at %.1f frames a second",
+        outputs.c_str(), session.framesDone, options.framesPerSecond, options.width,
+        options.height, fps);
+    return true;
+}
+
+// Runs at every exit of the process. The show's end exits with status 0 after its last frame:
+// then the outputs are finished. Every other exit leaves nothing behind.
+void OnExit(int status, void*) {
+    Session& session = TheSession;
+    if (status == 0 && session.framesDone == session.totalFrames) {
+        if (FinishOutputs(session)) return;
+    } else if (!session.failureReported) {
+        if (status == 0) {
+            Say("the show ended after %ld of its %ld frames; nothing written", session.framesDone,
+                session.totalFrames);
+        } else {
+            Say("the show stopped; nothing written");
+        }
+    }
+    RemoveLeftovers();
+    std::fflush(nullptr);
+    if (status == 0) _exit(1);
+}
+
+bool PrepareVideo(Session& session) {
+    const CaptureOptions& options = session.options;
+    if (IsFolder(options.videoPath)) {
+        Say("cannot write %s: it is a folder", options.videoPath.c_str());
+        return false;
+    }
+    if (!EncoderInstalled()) {
+        Say("ffmpeg, which encodes the video, is not installed (not found on PATH); on Debian: "
+            "apt-get install ffmpeg");
+        return false;
+    }
+    session.videoTemporary = TemporaryBeside(options.videoPath, ".video.mp4");
+    session.soundTemporary = TemporaryBeside(options.videoPath, ".sound.wav");
+    session.muxedTemporary = TemporaryBeside(options.videoPath, ".partial.mp4");
+    int sound = CreateTemporary(session.soundTemporary, options.videoPath);
+    if (sound < 0) return false;
+    if (!StartWav(sound, &session.wav)) {
+        Say("cannot write %s: %s", options.videoPath.c_str(), std::strerror(errno));
+        return false;
+    }
+    if (!AddLeftoverFile(session.videoTemporary)) return false;
+    std::string problem;
+    if (!StartVideoEncoder(options.width, options.height, options.framesPerSecond,
+                           session.videoTemporary, &session.encoder, &problem)) {
+        Say("%s", problem.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool PrepareSheet(Session& session) {
+    const CaptureOptions& options = session.options;
+    if (IsFolder(options.sheetPath)) {
+        Say("cannot write %s: it is a folder", options.sheetPath.c_str());
+        return false;
+    }
+    session.sheetTemporary = TemporaryBeside(options.sheetPath, ".partial.png");
+    int descriptor = CreateTemporary(session.sheetTemporary, options.sheetPath);
+    if (descriptor < 0) return false;
+    close(descriptor);
+    StartContactSheet(&session.sheet, options.width, options.height,
+                      static_cast<int>(ShowLastMs / 1000), SheetColumns);
+    return true;
+}
+
+}  // namespace
+
+long ShowFrameCount(int framesPerSecond) {
+    // The last frame n has n * 1000 < (ShowLastMs + 1) * fps.
+    return ((ShowLastMs + 1) * framesPerSecond - 1) / 1000 + 1;
+}
+
+bool StartCaptureSession(const CaptureOptions& options) {
+    Session& session = TheSession;
+    session.options = options;
+    session.totalFrames = ShowFrameCount(options.framesPerSecond);
+    session.wantVideo = !options.videoPath.empty();
+    session.wantSheet = !options.sheetPath.empty();
+    RemoveLeftoversOnSignals();
+    if ((session.wantVideo && !PrepareVideo(session)) ||
+        (session.wantSheet && !PrepareSheet(session))) {
+        RemoveLeftovers();
+        return false;
+    }
+    CaptureSettings settings;
+    settings.width = options.width;
+    settings.height = options.height;
+    settings.framesPerSecond = options.framesPerSecond;
+    settings.startTick = static_cast<DWORD>(CaptureStartTick);
+    settings.sink = OnFrame;
+    ConfigureCapture(settings);
+    on_exit(OnExit, nullptr);
+    return true;
+}

@@ -1,0 +1,355 @@
+// veskop-capture with no display, as a user runs it: what the small capture made before these
+// tests holds (its frames and clock, the scene at chosen frames, its sound against the module as
+// openmpt123 renders it), a second capture decodes to the same frames, and every failure ends
+// with status 1 (or the signal's) and leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "audio_analysis.h"
+#include "child_process.h"
+#include "image_compare.h"
+#include "veskop_run.h"
+#include "x_server.h"
+
+namespace {
+
+const std::string Capture = VESKOP_CAPTURE_BINARY;
+const std::string SmallFolder = CAPTURE_FOLDER;
+const std::string SmallVideo = SmallFolder + "/out/show.mp4";
+const std::string SmallSheet = SmallFolder + "/out/sheet.png";
+const std::string Module = std::string(VESKOP_SOURCE_DIR) + "/data/LUMAR7.XM";
+
+// The small capture's settings (make_capture.cmake).
+const int Fps = 10;
+const int Width = 160, Height = 120;
+const long SmallFrames = 551;  // 0 ms to 55000 ms at 100 ms a frame
+const std::uint32_t StartTick = 3600000;
+
+const int SoundRate = 44100;
+// Sound and picture agree within one frame of the default 60 fps.
+const long SoundTolerance = SoundRate / 60;
+
+// An image scene, decoded from the video, against its file stretched to the frame: through
+// nearest and trilinear scaling to 160x120 and H.264 in yuv420p it differs by up to about 0.05;
+// any other image, or the right one upside down, by more than 0.3.
+const double ImageTolerance = 0.1;
+
+ChildOptions WithoutDisplay(const std::string& workingDirectory = VESKOP_SOURCE_DIR) {
+    ChildOptions options;
+    options.workingDirectory = workingDirectory;
+    options.unsetEnvironment = {"DISPLAY", "WAYLAND_DISPLAY"};
+    return options;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
+    return text;
+}
+
+// ffprobe's value of one entry ("stream=nb_read_frames") of one stream ("v:0"), as text.
+std::string Probe(const std::string& video, const std::string& stream, const std::string& entry) {
+    CommandResult result = RunCommand({"ffprobe", "-v", "error", "-count_frames", "-select_streams",
+                                       stream, "-show_entries", entry, "-of",
+                                       "default=noprint_wrappers=1:nokey=1", video});
+    std::string value = result.output;
+    while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
+    return value;
+}
+
+// Frames of the video by number, as PNGs in folder (frame-N.png).
+bool DecodeFrames(const std::string& video, const std::vector<int>& frames,
+                  const std::string& folder) {
+    std::string select;
+    for (int frame : frames) select += (select.empty() ? "" : "+") + ("eq(n\\," + std::to_string(frame) + ")");
+    std::string pattern = folder + "/decoded-%d.png";
+    CommandResult result = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", video, "-vf",
+                                       "select=" + select, "-fps_mode", "passthrough", pattern},
+                                      {}, 60.0);
+    if (result.status != 0) return false;
+    std::vector<int> sorted = frames;
+    std::sort(sorted.begin(), sorted.end());
+    for (size_t i = 0; i < sorted.size(); i++) {
+        std::string from = folder + "/decoded-" + std::to_string(i + 1) + ".png";
+        std::string to = folder + "/frame-" + std::to_string(sorted[i]) + ".png";
+        if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+    }
+    return true;
+}
+
+std::string FrameFile(const std::string& folder, int frame) {
+    return folder + "/frame-" + std::to_string(frame) + ".png";
+}
+
+// The decoded frames' checksums, one line per frame.
+std::string FrameChecksums(const std::string& video) {
+    return RunCommand({"ffmpeg", "-v", "error", "-i", video, "-map", "0:v", "-f", "framemd5", "-"},
+                      {}, 60.0)
+        .output;
+}
+
+StereoSamples DecodeSound(const std::string& video, const std::string& rawPath) {
+    RunCommand({"ffmpeg", "-v", "error", "-y", "-i", video, "-map", "0:a", "-f", "s16le", "-ac",
+                "2", "-ar", std::to_string(SoundRate), rawPath},
+               {}, 60.0);
+    return ReadRawStereo(rawPath);
+}
+
+double Mono(const StereoSamples& samples, long frame) {
+    if (frame < 0 || 2 * frame + 1 >= static_cast<long>(samples.size())) return 0.0;
+    return samples[2 * frame] + samples[2 * frame + 1];
+}
+
+// How many sample frames later `heard` has the sound that `reference` has around `at`: the lag
+// in [-maxLag, maxLag] with the highest correlation over a window of windowFrames.
+long BestLag(const StereoSamples& heard, const StereoSamples& reference, long at, long windowFrames,
+             long maxLag) {
+    long best = 0;
+    double bestScore = -1e300;
+    for (long lag = -maxLag; lag <= maxLag; lag++) {
+        double score = 0.0;
+        for (long i = 0; i < windowFrames; i++) score += Mono(reference, at + i) * Mono(heard, at + i + lag);
+        if (score > bestScore) {
+            bestScore = score;
+            best = lag;
+        }
+    }
+    return best;
+}
+
+// A frame of the 3D scenes: something lit in the middle, the top corners black.
+void ExpectSceneInMiddle(const Screenshot& shot, const std::string& name) {
+    ASSERT_TRUE(shot.ok()) << name;
+    EXPECT_GT(shot.LitPixels(Width / 4, Height / 4, 3 * Width / 4, 3 * Height / 4), 100) << name;
+    // Dark enough to be the cleared black after the video's encoding.
+    int bright = 0;
+    for (int y = 0; y < 12; y++) {
+        for (int x = 0; x < 12; x++) {
+            for (int corner : {0, Width - 12}) {
+                auto pixel = shot.At(corner + x, y);
+                if (std::max({pixel[0], pixel[1], pixel[2]}) > 24) bright++;
+            }
+        }
+    }
+    EXPECT_EQ(0, bright) << name << ": the top corners are not black";
+}
+
+// The cube is one solid shape at the centre; the meshes are three thin ones, so the centre of
+// the mesh scene is mostly black.
+int LitAtCentre(const Screenshot& shot) {
+    int lit = 0;
+    for (int y = Height / 2 - 10; y < Height / 2 + 10; y++) {
+        for (int x = Width / 2 - 10; x < Width / 2 + 10; x++) {
+            auto pixel = shot.At(x, y);
+            if (std::max({pixel[0], pixel[1], pixel[2]}) > 24) lit++;
+        }
+    }
+    return lit;
+}
+
+void ExpectImage(const std::string& folder, int frame, const std::string& image) {
+    std::string reference = folder + "/expected-" + std::to_string(frame) + ".png";
+    ASSERT_TRUE(MakeScreenReference(std::string(VESKOP_SOURCE_DIR) + "/" + image, Width, Height,
+                                    reference));
+    double difference = ImageDifference(FrameFile(folder, frame), reference);
+    EXPECT_GE(difference, 0.0);
+    EXPECT_LT(difference, ImageTolerance) << "frame " << frame << " does not show " << image;
+}
+
+TEST(SmallCapture, HoldsEveryFrameOfTheShowOnItsClock) {
+    EXPECT_EQ("sheet.png show.mp4", Joined(FilesIn(SmallFolder + "/out")))
+        << "temporary files are left";
+    EXPECT_EQ("h264", Probe(SmallVideo, "v:0", "stream=codec_name"));
+    EXPECT_EQ("yuv420p", Probe(SmallVideo, "v:0", "stream=pix_fmt"));
+    EXPECT_EQ("160", Probe(SmallVideo, "v:0", "stream=width"));
+    EXPECT_EQ("120", Probe(SmallVideo, "v:0", "stream=height"));
+    EXPECT_EQ(std::to_string(SmallFrames), Probe(SmallVideo, "v:0", "stream=nb_read_frames"));
+    EXPECT_EQ("aac", Probe(SmallVideo, "a:0", "stream=codec_name"));
+    EXPECT_EQ(std::to_string(SoundRate), Probe(SmallVideo, "a:0", "stream=sample_rate"));
+    EXPECT_NEAR(55.1, std::stod("0" + Probe(SmallVideo, "v:0", "format=duration")), 0.01);
+
+    // Each frame's tick count, as the show wrote it: an hour of uptime plus 100 ms a frame.
+    FrameLines frames = ParseFrameLines(ReadFile(SmallFolder + "/capture.stdout"));
+    EXPECT_EQ("", frames.problem);
+    ASSERT_EQ(static_cast<size_t>(SmallFrames), frames.ticks.size());
+    for (size_t i = 0; i < frames.ticks.size(); i++) {
+        ASSERT_EQ(StartTick + 100 * i, frames.ticks[i]) << "frame " << i;
+    }
+}
+
+TEST(SmallCapture, ShowsEachSceneInItsSpan) {
+    std::string folder = TestArtifactDirectory();
+    // Either side of every scene change (6000, 14500, 26000, 35000, 43000 ms), the first frame
+    // and the last.
+    const std::vector<int> frames = {0, 30, 60, 61, 145, 146, 260, 261, 350, 351, 430, 431, 550};
+    ASSERT_TRUE(DecodeFrames(SmallVideo, frames, folder));
+
+    Screenshot first = Screenshot::Read(FrameFile(folder, 0));
+    ASSERT_TRUE(first.ok());
+    EXPECT_EQ(0, first.LitPixels(0, 0, Width, Height)) << "frame 0, at 0 ms, is cleared only";
+    for (int frame : {30, 60, 61, 145}) {
+        ExpectSceneInMiddle(Screenshot::Read(FrameFile(folder, frame)), "frame " + std::to_string(frame));
+    }
+    for (int frame : {30, 60}) {
+        EXPECT_LT(LitAtCentre(Screenshot::Read(FrameFile(folder, frame))), 200)
+            << "frame " << frame << " is not the mesh scene";
+    }
+    for (int frame : {61, 145}) {
+        EXPECT_EQ(400, LitAtCentre(Screenshot::Read(FrameFile(folder, frame))))
+            << "frame " << frame << " is not the cube scene";
+    }
+    ExpectImage(folder, 146, "data/vardlum.png");
+    ExpectImage(folder, 260, "data/vardlum.png");
+    ExpectImage(folder, 261, "data/sovepose2.png");
+    ExpectImage(folder, 350, "data/sovepose2.png");
+    ExpectImage(folder, 351, "data/pizza2.png");
+    ExpectImage(folder, 430, "data/pizza2.png");
+    ExpectImage(folder, 431, "data/startlogo2.png");
+    ExpectImage(folder, 550, "data/startlogo2.png");
+
+    // The contact sheet: 11 x 5 tiles of 160x120 with 4-pixel gaps, 1 s to 55 s; the tile of
+    // 20 s, above its time stamp, is the lake.
+    Screenshot sheet = Screenshot::Read(SmallSheet);
+    ASSERT_TRUE(sheet.ok());
+    EXPECT_EQ(4 + 11 * (Width + 4), sheet.width);
+    EXPECT_EQ(4 + 5 * (Height + 4), sheet.height);
+    const int tile = 19, stampHeight = 18;
+    std::string tilePart = folder + "/sheet-20s.png", expectedPart = folder + "/expected-20s.png";
+    std::string expected = folder + "/expected-lake.png";
+    ASSERT_TRUE(CropImage(SmallSheet, 4 + tile % 11 * (Width + 4), 4 + tile / 11 * (Height + 4),
+                          Width, Height - stampHeight, tilePart));
+    ASSERT_TRUE(MakeScreenReference(std::string(VESKOP_SOURCE_DIR) + "/data/vardlum.png", Width,
+                                    Height, expected));
+    ASSERT_TRUE(CropImage(expected, 0, 0, Width, Height - stampHeight, expectedPart));
+    EXPECT_LT(ImageDifference(tilePart, expectedPart), ImageTolerance);
+}
+
+TEST(SmallCapture, SoundIsInStepWithThePicture) {
+    std::string folder = TestArtifactDirectory();
+    StereoSamples heard = DecodeSound(SmallVideo, folder + "/capture.raw");
+    ASSERT_GE(heard.size(), static_cast<size_t>(2 * 55 * SoundRate));
+    std::string referencePath = folder + "/module.raw";
+    CommandResult rendered =
+        RunCommand({"sh", "-c",
+                    "openmpt123 --batch --quiet --samplerate 44100 --channels 2 --no-float "
+                    "--end-time 16 --stdout '" + Module + "' > '" + referencePath + "'"},
+                   {}, 30.0);
+    ASSERT_EQ(0, rendered.status) << rendered.errors;
+    StereoSamples reference = ReadRawStereo(referencePath);
+    ASSERT_GE(reference.size(), static_cast<size_t>(2 * 15 * SoundRate));
+
+    // Around the changes from the meshes to the cube (frame 60 to 61) and from the cube to the
+    // lake (145 to 146): an eighth of a second either side, searched one frame of the capture
+    // (100 ms) either way.
+    for (double seconds : {6.0, 14.5}) {
+        long at = std::lround((seconds - 0.125) * SoundRate);
+        long lag = BestLag(heard, reference, at, SoundRate / 4, SoundRate / Fps);
+        EXPECT_LE(std::labs(lag), SoundTolerance)
+            << "at " << seconds << " s the capture's sound is " << lag << " samples off";
+    }
+}
+
+TEST(SmallCapture, ASecondCaptureDecodesToTheSameFrames) {
+    std::string folder = MakeTemporaryDirectory("veskop-capture-again-");
+    ASSERT_FALSE(folder.empty());
+    std::string again = folder + "/again.mp4";
+    CommandResult result = RunCommand(
+        {Capture, again, "--fps", std::to_string(Fps), "--size", "160x120"}, WithoutDisplay(), 120.0);
+    ASSERT_EQ(0, result.status) << result.errors;
+    std::string first = FrameChecksums(SmallVideo);
+    EXPECT_NE("", first);
+    EXPECT_EQ(first, FrameChecksums(again));
+    std::filesystem::remove_all(folder);
+}
+
+// A failure: status 1, a message that names the problem, and nothing left in `folder`.
+void ExpectFailure(const CommandResult& result, const std::string& text, const std::string& folder) {
+    EXPECT_EQ(1, result.status) << result.errors;
+    EXPECT_NE(std::string::npos, result.errors.find(text)) << result.errors;
+    EXPECT_EQ("", Joined(FilesIn(folder))) << "left behind";
+}
+
+class CaptureFailure : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE(folder.empty()); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string folder = MakeTemporaryDirectory("veskop-capture-failure-");
+};
+
+TEST_F(CaptureFailure, BadCommandLinesAndUnwritablePaths) {
+    ExpectFailure(RunCommand({Capture, folder + "/v.mp4", "--size", "161x120"}, WithoutDisplay()),
+                  "--size takes", folder);
+    ExpectFailure(RunCommand({Capture}, WithoutDisplay()), "no output", folder);
+    ExpectFailure(RunCommand({Capture, folder + "/missing/v.mp4"}, WithoutDisplay()),
+                  "cannot write " + folder + "/missing/v.mp4: No such file or directory", folder);
+    ExpectFailure(RunCommand({Capture, "--sheet", folder}, WithoutDisplay()), "is a folder", folder);
+}
+
+TEST_F(CaptureFailure, NoEncoder) {
+    ChildOptions options = WithoutDisplay();
+    options.environment = {{"PATH", folder + "/bin"}};
+    ExpectFailure(RunCommand({Capture, folder + "/v.mp4"}, options), "ffmpeg", folder);
+}
+
+TEST_F(CaptureFailure, AnEncoderThatStops) {
+    std::string bin = MakeTemporaryDirectory("veskop-capture-bin-");
+    std::string fake = bin + "/ffmpeg";
+    std::FILE* script = std::fopen(fake.c_str(), "w");
+    ASSERT_NE(nullptr, script);
+    std::fputs("#!/bin/sh\necho 'Unknown encoder' >&2\nexit 1\n", script);
+    std::fclose(script);
+    chmod(fake.c_str(), 0755);
+    ChildOptions options = WithoutDisplay();
+    options.environment = {{"PATH", bin + ":/usr/bin:/bin"}};
+    ExpectFailure(RunCommand({Capture, folder + "/v.mp4", "--size", "160x120"}, options, 60.0),
+                  "the video encoder (ffmpeg) stopped", folder);
+    std::filesystem::remove_all(bin);
+}
+
+TEST_F(CaptureFailure, TheShowsDataMissing) {
+    WorkingFolder data;
+    ASSERT_TRUE(data.ok());
+    ASSERT_TRUE(data.Remove("data/LUMAR7.XM"));
+    ExpectFailure(RunCommand({Capture, folder + "/v.mp4", "--size", "160x120"}, WithoutDisplay(data.path()), 60.0),
+                  "the show's music did not start", folder);
+    ASSERT_TRUE(data.Remove("data/pizza2.png"));
+    ExpectFailure(RunCommand({Capture, folder + "/v.mp4", "--size", "160x120"}, WithoutDisplay(data.path()), 60.0),
+                  "cannot load data/pizza2.png", folder);
+}
+
+TEST_F(CaptureFailure, Interrupted) {
+    ChildOptions options = WithoutDisplay();
+    options.logPrefix = TestArtifactDirectory() + "/capture";
+    ChildProcess capture({Capture, folder + "/v.mp4", "--size", "160x120", "--sheet", folder + "/s.png"}, options);
+    ASSERT_TRUE(capture.started());
+    // A few frames in, the encoder running and every temporary file made.
+    ASSERT_TRUE(capture.WaitForOutput(std::to_string(StartTick + 20 * 1000 / 60) + "\n", 30.0));
+    EXPECT_NE("", Joined(FilesIn(folder)));
+    capture.Signal(SIGINT);
+    ASSERT_TRUE(capture.WaitForExit(15.0));
+    EXPECT_EQ(128 + SIGINT, capture.ExitStatus());
+    EXPECT_NE(std::string::npos, capture.Errors().find("interrupted")) << capture.Errors();
+    EXPECT_EQ("", Joined(FilesIn(folder))) << "left behind";
+}
+
+}  // namespace
