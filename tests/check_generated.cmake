@@ -3,7 +3,8 @@
 #   cmake "-DGENERATE=<command|arg|...>" -DOUTPUT=<scratch dir> -DCOMMITTED=<dir of committed files>
 #         "-DNAMES=<name|name|...>" "-DREGENERATE=<how to regenerate>" -P check_generated.cmake
 # Lists are separated by | (a ; would split the argument on its way through CTest). In GENERATE,
-# @OUTPUT@ stands for the scratch folder.
+# @OUTPUT@ stands for the scratch folder. A name may hold folders below COMMITTED
+# ("packaging/veskop-48.png"): the generator writes that file into the scratch folder itself.
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${OUTPUT}")
 file(MAKE_DIRECTORY "${OUTPUT}")
@@ -16,7 +17,8 @@ if(NOT result EQUAL 0)
 endif()
 set(differ "")
 foreach(name ${NAMES})
-    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${OUTPUT}/${name}" "${COMMITTED}/${name}"
+    cmake_path(GET name FILENAME file)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${OUTPUT}/${file}" "${COMMITTED}/${name}"
                     RESULT_VARIABLE result)
     if(NOT result EQUAL 0)
         list(APPEND differ ${name})

@@ -93,7 +93,7 @@ std::unique_ptr<ChildProcess> StartVeskop(const XvfbServer* server, const Veskop
     if (!options.traceFile.empty()) {
         argv.insert(argv.end(), {"apitrace", "trace", "--output", options.traceFile});
     }
-    argv.push_back(VESKOP_BINARY);
+    argv.push_back(options.program.empty() ? VESKOP_BINARY : options.program);
     return std::make_unique<ChildProcess>(argv, child);
 }
 

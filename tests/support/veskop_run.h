@@ -18,6 +18,8 @@
 std::string TestArtifactDirectory();
 
 struct VeskopOptions {
+    // The program to start; empty: the build's veskop.
+    std::string program;
     // Where it runs, and so where it looks for data/; empty: the repository's root, as a user
     // runs it. MakeTemporaryDirectory() gives a folder without data/.
     std::string workingDirectory;

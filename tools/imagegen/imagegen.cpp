@@ -1,9 +1,10 @@
-// imagegen: makes the demo's five pictures.
+// imagegen: makes the demo's five pictures and its icon.
 //
-//   imagegen OUTPUT_DIR SERIF_FONT BOLD_SERIF_FONT
+//   imagegen OUTPUT_DIR ICON_DIR SERIF_FONT BOLD_SERIF_FONT
 //
 // writes startlogo2.png, alphabetGeorgia.png, pizza2.png, sovepose2.png and vardlum.png into
-// OUTPUT_DIR. The output depends only on this code, the fonts, FreeType, libpng and zlib: the
+// OUTPUT_DIR, and the icon at 48x48 and 256x256 pixels, veskop-48.png and veskop-256.png, into
+// ICON_DIR. The output depends only on this code, the fonts, FreeType, libpng and zlib: the
 // same inputs give the same bytes. The build's `images` target regenerates data/.
 #include <cstdio>
 #include <string>
@@ -31,18 +32,21 @@ bool Save(const std::string& dir, const char* name, PngPicture picture) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: imagegen OUTPUT_DIR SERIF_FONT BOLD_SERIF_FONT\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: imagegen OUTPUT_DIR ICON_DIR SERIF_FONT BOLD_SERIF_FONT\n");
         return 2;
     }
     const std::string dir = argv[1];
-    Font serif(argv[2]);
-    Font boldSerif(argv[3]);
+    const std::string iconDir = argv[2];
+    Font serif(argv[3]);
+    Font boldSerif(argv[4]);
     if (!serif.ok() || !boldSerif.ok()) return 1;
     bool ok = Save(dir, "startlogo2.png", MakeTitleLogo(boldSerif));
     ok = Save(dir, "alphabetGeorgia.png", MakeAlphabetSheet(serif)) && ok;
     ok = Save(dir, "pizza2.png", MakePizza()) && ok;
     ok = Save(dir, "sovepose2.png", MakeCamp()) && ok;
     ok = Save(dir, "vardlum.png", MakeLandscape()) && ok;
+    ok = Save(iconDir, "veskop-48.png", MakeIcon(boldSerif, 48)) && ok;
+    ok = Save(iconDir, "veskop-256.png", MakeIcon(boldSerif, 256)) && ok;
     return ok ? 0 : 1;
 }

@@ -1,4 +1,6 @@
-// The title logo: chrome capitals over a two-colour glow, with a fading mirror image below.
+// The title logo: chrome capitals over a two-colour glow, with a fading mirror image below; and
+// the program's icon, a chrome V in the same style on a tile of night sky over the floor grid.
+#include <algorithm>
 #include <cmath>
 
 #include "pictures.h"
@@ -118,5 +120,90 @@ PngPicture MakeTitleLogo(Font& boldSerif) {
     picture.height = 512;
     picture.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
     picture.samples = RenderToSamples(1024, 512, 2, true, shade);
+    return picture;
+}
+
+namespace {
+
+// The icon is drawn in a square of IconUnits x IconUnits, whatever its size in pixels.
+const double IconUnits = 256.0;
+const double IconMaskScale = 3.0;   // mask pixels per icon unit
+const double IconCapTop = 34.0;     // icon units from the top
+const double IconCapHeight = 128.0;
+const double IconHorizon = 182.0;
+const double IconTileInset = 6.0;
+const double IconTileRadius = 36.0;
+
+// The glyph of the V, its ink centred across the square.
+Mask IconLetter(Font& font) {
+    Mask letter;
+    letter.scale = IconMaskScale;
+    letter.width = letter.height = static_cast<int>(IconUnits * IconMaskScale);
+    letter.values.assign(static_cast<size_t>(letter.width) * letter.height, 0.0);
+    const int probe = 200;
+    const int size = static_cast<int>(probe * IconCapHeight * IconMaskScale / font.CapHeight(probe) + 0.5);
+    const double baseline = (IconCapTop + IconCapHeight) * IconMaskScale;
+    Mask measure = letter;
+    font.Draw(&measure, "V", size, 0.0, baseline);
+    int left = measure.width;
+    int right = -1;
+    for (int y = 0; y < measure.height; ++y) {
+        for (int x = 0; x < measure.width; ++x) {
+            if (measure.At(x, y) > 0.0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    font.Draw(&letter, "V", size, (letter.width - (left + right + 1)) / 2.0, baseline);
+    return letter;
+}
+
+// Whether an icon point lies on the tile: a square with rounded corners.
+bool OnTile(double u, double v) {
+    const double low = IconTileInset + IconTileRadius;
+    const double high = IconUnits - IconTileInset - IconTileRadius;
+    const double dx = std::fmax(0.0, std::fmax(low - u, u - high));
+    const double dy = std::fmax(0.0, std::fmax(low - v, v - high));
+    return dx * dx + dy * dy <= IconTileRadius * IconTileRadius;
+}
+
+}  // namespace
+
+PngPicture MakeIcon(Font& boldSerif, int size) {
+    const Mask fill = IconLetter(boldSerif);
+    const Mask outline = Dilated(fill, 9);
+    const Mask glow = Blurred(Dilated(fill, 10), 30);
+    const double baseline = IconCapTop + IconCapHeight;
+    // The title's floor and chrome, seen at half their size: title screen x and y of an icon point.
+    const double zoom = 2.0;
+    const double floorHorizon = 250.0;
+    const auto titleX = [&](double u) { return ScreenWidth / 2.0 + (u - IconUnits / 2.0) * zoom; };
+    const auto shade = [&](double x, double y) {
+        const double u = x * IconUnits / ScreenWidth;
+        const double v = y * IconUnits / ScreenHeight;
+        if (!OnTile(u, v)) return Rgba{Rgb{0.0, 0.0, 0.0}, 0.0};
+        const double sky = Clamp01(v / IconHorizon);
+        Rgba out = {Mix(Rgb{0.03, 0.02, 0.12}, Rgb{0.30, 0.06, 0.36}, Pow(sky, 2.2)), 1.0};
+        out = Over(Floor(titleX(u), floorHorizon + (v - IconHorizon) * zoom, floorHorizon), out);
+        const Rgb glowColour = Mix(Rgb{0.1, 0.75, 1.0}, Rgb{1.0, 0.2, 0.75}, Clamp01(u / IconUnits));
+        out = Over({glowColour, 0.85 * Clamp01(glow.Sample(u, v) * 1.6)}, out);
+        if (v > baseline) {
+            const double below = (v - baseline) / (0.6 * IconCapHeight);
+            const double mirrorV = 2.0 * baseline - v;
+            const double fade = 0.6 * Clamp01(1.0 - below) * Clamp01(1.0 - below);
+            const double cover = fade * fill.Sample(u, mirrorV + 1.0);
+            if (cover > 0.0) out = Over({Chrome((baseline - mirrorV) / IconCapHeight, titleX(u)) * 0.7, cover}, out);
+        }
+        out = Over({Rgb{0.04, 0.02, 0.12}, outline.Sample(u, v)}, out);
+        const double letter = fill.Sample(u, v);
+        if (letter > 0.0) out = Over({Chrome((baseline - v) / IconCapHeight, titleX(u)), letter}, out);
+        out = Over({Rgb{1.0, 1.0, 1.0}, Clamp01(Sparkle(u, v, 58.0, IconCapTop + 8.0, 9.0))}, out);
+        return out;
+    };
+    PngPicture picture;
+    picture.width = picture.height = static_cast<uint32_t>(size);
+    picture.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    picture.samples = RenderToSamples(size, size, size < 128 ? 8 : 3, true, shade);
     return picture;
 }

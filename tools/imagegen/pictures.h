@@ -9,6 +9,9 @@
 // "VESKOP" in chrome letters with an outline, a glow and a reflection, on transparency:
 // 1024x512 RGBA.
 PngPicture MakeTitleLogo(Font& boldSerif);
+// The program's icon: a chrome V over the title's floor grid on a rounded tile of night sky,
+// size x size RGBA.
+PngPicture MakeIcon(Font& boldSerif, int size);
 // A-Z, a-z, 0-9 and two marks in an 8x8 grid of 64x64 cells, white with coverage as alpha:
 // 512x512 grey with alpha.
 PngPicture MakeAlphabetSheet(Font& serif);
