@@ -77,6 +77,7 @@ std::unique_ptr<ChildProcess> StartVeskop(const XvfbServer* server, const Veskop
     child.workingDirectory = options.workingDirectory;
     if (child.workingDirectory.empty()) child.workingDirectory = VESKOP_SOURCE_DIR;
     child.logPrefix = TestArtifactDirectory() + "/" + options.logName;
+    child.outputReaderGone = options.outputReaderGone;
     child.environment.emplace_back("SDL_AUDIODRIVER", "dummy");
     for (const auto& pair : options.environment) child.environment.push_back(pair);
     if (server != nullptr) {

@@ -32,6 +32,8 @@ struct VeskopOptions {
     // Not empty: runs it under apitrace, which records every OpenGL call into this file.
     std::string traceFile;
     std::vector<std::pair<std::string, std::string>> environment;  // on top of the defaults
+    // Its standard output is a pipe whose reader has gone (veskop | head, after head ended).
+    bool outputReaderGone = false;
     // The log files' names in the artifact folder: <logName>.stdout and <logName>.stderr.
     std::string logName = "veskop";
 };
