@@ -72,7 +72,7 @@ std::string FaketimeArgument(const VeskopOptions& options) {
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> StartVeskop(const XvfbServer* server, const VeskopOptions& options) {
+std::unique_ptr<ChildProcess> StartVeskop(const XServer* server, const VeskopOptions& options) {
     ChildOptions child;
     child.workingDirectory = options.workingDirectory;
     if (child.workingDirectory.empty()) child.workingDirectory = VESKOP_SOURCE_DIR;

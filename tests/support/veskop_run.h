@@ -66,7 +66,7 @@ private:
 
 // Starts veskop on `server`'s display; with a null server, with no display at all. Sound goes to
 // SDL's dummy driver unless the options say otherwise.
-std::unique_ptr<ChildProcess> StartVeskop(const XvfbServer* server, const VeskopOptions& options = {});
+std::unique_ptr<ChildProcess> StartVeskop(const XServer* server, const VeskopOptions& options = {});
 
 // The diagnostic lines of the frames: each frame writes its tick count, then "test??".
 struct FrameLines {
