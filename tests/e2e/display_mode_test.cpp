@@ -6,7 +6,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,8 +117,7 @@ TEST_F(VeskopDisplayMode, AFailedImageGivesBackTheDesktopMode) {
     ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
     EXPECT_EQ(1, veskop->ExitStatus());
     ExpectDesktopMode();
-    std::vector<std::string> sizes = watch.Sizes();
-    EXPECT_NE(sizes.end(), std::find(sizes.begin(), sizes.end(), ShowMode))
+    EXPECT_TRUE(watch.WaitForSize(ShowMode, ModeTimeout))
         << "the screen never switched to " << ShowMode;
 }
 

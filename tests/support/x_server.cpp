@@ -324,10 +324,7 @@ ScreenSizeWatch::ScreenSizeWatch(const XServer& server) {
     ok_ = process_->WaitForOutput("\n", 10.0);
 }
 
-std::vector<std::string> ScreenSizeWatch::Sizes() const {
-    std::vector<std::string> sizes;
-    std::istringstream lines(process_->Output());
-    std::string line;
-    while (std::getline(lines, line)) sizes.push_back(line);
-    return sizes;
+bool ScreenSizeWatch::WaitForSize(const std::string& size, double timeoutSeconds) {
+    // One line a size, the first one the size at the start.
+    return process_->WaitForOutput("\n" + size + "\n", timeoutSeconds);
 }

@@ -119,15 +119,16 @@ private:
     std::string folder_;  // its configuration and log
 };
 
-// Every size the screen of a server takes from the start of the watch on ("1024x768", then
-// "640x480", ...), as a client watching the root window sees them: a change of display mode that
-// lasts only a moment is seen too.
+// The sizes the screen of a server takes from the start of the watch on, as a client watching
+// the root window sees them: a change of display mode that lasts only a moment is seen too.
 class ScreenSizeWatch {
 public:
     // Returns once the watch is in place; ok() tells whether it is.
     explicit ScreenSizeWatch(const XServer& server);
     bool ok() const { return ok_; }
-    std::vector<std::string> Sizes() const;
+    // Waits until the screen has changed to `size` ("640x480") at some moment since the watch
+    // began (the watcher may see a change a little after it); false when timeoutSeconds passed.
+    bool WaitForSize(const std::string& size, double timeoutSeconds);
 
 private:
     std::unique_ptr<ChildProcess> process_;
