@@ -96,6 +96,21 @@ TEST(VeskopShell, EndsByItselfWith0AfterTheShow) {
     EXPECT_EQ("", veskop->Errors());
 }
 
+TEST(VeskopShell, AReaderOfItsOutputThatGoesAwayDoesNotEndTheShow) {
+    XvfbServer server(640, 480);
+    ASSERT_TRUE(server.ok());
+    VeskopOptions options;
+    options.clockSpeed = 10.0;  // 55 s of show in 5.5 s
+    options.outputReaderGone = true;
+    auto veskop = StartVeskop(&server, options);
+    ASSERT_TRUE(server.WaitForWindow("VESKOP", StartTimeout).found()) << veskop->Errors();
+    double shown = NowSeconds();
+    ASSERT_TRUE(veskop->WaitForExit(StartTimeout + 5.5 * 2)) << "still running after the show";
+    EXPECT_EQ(0, veskop->ExitStatus());  // not 141, a death by SIGPIPE
+    EXPECT_GE((NowSeconds() - shown) * options.clockSpeed, 50.0) << "the show ended early";
+    EXPECT_EQ("", veskop->Errors());
+}
+
 TEST(VeskopShell, F1RecreatesItAsAWindowTitledQuiroAndStartsTheShowOver) {
     XvfbServer server(640, 480);
     ASSERT_TRUE(server.ok());

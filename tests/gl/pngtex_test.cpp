@@ -290,6 +290,9 @@ TEST_F(PngTexture, ViewingGammaChangesTheScreenGamma) {
         {nullptr, &plain, 1.0},  {nullptr, &linear, 1.0 / 2.2}, {"2.0", &plain, 2.0}, {"0.5", &plain, 0.5},
         {"2", &linear, 2.0 / 2.2}, {"abc", &plain, 1.0},        {"0", &plain, 1.0},   {"-1", &plain, 1.0},
         {"2x", &plain, 1.0},     {"", &plain, 1.0},
+        // The bounds: screen gammas of 2200 and 0.0022 work, anything beyond is ignored.
+        {"0.001", &plain, 0.001}, {"1000", &plain, 1000.0},
+        {"0.000999", &plain, 1.0}, {"1000.1", &plain, 1.0},
     };
     for (const auto& c : cases) {
         if (c.viewingGamma != nullptr)

@@ -116,6 +116,15 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
     for (const auto& variable : environment) variables.push_back(const_cast<char*>(variable.c_str()));
     variables.push_back(nullptr);
     int output = open(outputPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (options.outputReaderGone && output >= 0) {
+        close(output);
+        output = -1;
+        int pipeEnds[2];
+        if (pipe2(pipeEnds, O_CLOEXEC) == 0) {
+            close(pipeEnds[0]);
+            output = pipeEnds[1];
+        }
+    }
     int errors = open(errorsPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     int input = open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (output < 0 || errors < 0 || input < 0) {

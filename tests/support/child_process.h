@@ -17,6 +17,9 @@ struct ChildOptions {
     // temporary files, removed with the ChildProcess.
     std::string logPrefix;
     int passDescriptor = -1;  // an open descriptor handed to the child as descriptor 3
+    // Standard output is a pipe whose reader has gone, as `| head` leaves it once it has read its
+    // lines: every write to it fails. The output log then stays empty.
+    bool outputReaderGone = false;
 };
 
 class ChildProcess {

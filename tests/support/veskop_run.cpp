@@ -72,11 +72,12 @@ std::string FaketimeArgument(const VeskopOptions& options) {
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> StartVeskop(const XvfbServer* server, const VeskopOptions& options) {
+std::unique_ptr<ChildProcess> StartVeskop(const XServer* server, const VeskopOptions& options) {
     ChildOptions child;
     child.workingDirectory = options.workingDirectory;
     if (child.workingDirectory.empty()) child.workingDirectory = VESKOP_SOURCE_DIR;
     child.logPrefix = TestArtifactDirectory() + "/" + options.logName;
+    child.outputReaderGone = options.outputReaderGone;
     child.environment.emplace_back("SDL_AUDIODRIVER", "dummy");
     for (const auto& pair : options.environment) child.environment.push_back(pair);
     if (server != nullptr) {

@@ -34,6 +34,8 @@ struct VeskopOptions {
     // Not empty: runs it under apitrace, which records every OpenGL call into this file.
     std::string traceFile;
     std::vector<std::pair<std::string, std::string>> environment;  // on top of the defaults
+    // Its standard output is a pipe whose reader has gone (veskop | head, after head ended).
+    bool outputReaderGone = false;
     // The log files' names in the artifact folder: <logName>.stdout and <logName>.stderr.
     std::string logName = "veskop";
 };
@@ -66,7 +68,7 @@ private:
 
 // Starts veskop on `server`'s display; with a null server, with no display at all. Sound goes to
 // SDL's dummy driver unless the options say otherwise.
-std::unique_ptr<ChildProcess> StartVeskop(const XvfbServer* server, const VeskopOptions& options = {});
+std::unique_ptr<ChildProcess> StartVeskop(const XServer* server, const VeskopOptions& options = {});
 
 // The diagnostic lines of the frames: each frame writes its tick count, then "test??".
 struct FrameLines {

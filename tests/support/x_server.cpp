@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -68,19 +69,17 @@ int Screenshot::LitPixels(int x0, int y0, int x1, int y1) const {
     return lit;
 }
 
-XvfbServer::XvfbServer(int width, int height, int depth) {
-    // Xvfb picks a free display and writes its number to the descriptor once it takes clients.
+XServer::~XServer() { Stop(); }
+
+void XServer::Start(std::vector<std::string> argv) {
+    // The server picks a free display and writes its number to the descriptor once it takes
+    // clients.
     int ready[2];
     if (pipe2(ready, O_CLOEXEC) != 0) return;
     ChildOptions options;
     options.passDescriptor = ready[1];
-    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" +
-                         std::to_string(depth);
-    framebufferFolder_ = MakeTemporaryDirectory("xvfb-screen-");
-    process_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-fbdir",
-                                 framebufferFolder_, "-nolisten", "tcp", "-noreset"},
-        options);
+    argv.insert(argv.begin() + 1, {"-displayfd", "3"});
+    process_ = std::make_unique<ChildProcess>(argv, options);
     close(ready[1]);
 
     std::string number;
@@ -89,7 +88,7 @@ XvfbServer::XvfbServer(int width, int height, int depth) {
         pollfd wait = {ready[0], POLLIN, 0};
         if (poll(&wait, 1, 100) <= 0) continue;
         char byte;
-        if (read(ready[0], &byte, 1) != 1) break;  // Xvfb ended
+        if (read(ready[0], &byte, 1) != 1) break;  // the server ended
         if (byte == '\n') {
             display_ = ":" + number;
             break;
@@ -98,32 +97,44 @@ XvfbServer::XvfbServer(int width, int height, int depth) {
     }
     close(ready[0]);
     if (display_.empty()) {
-        std::fprintf(stderr, "Xvfb did not start: %s\n", process_->Errors().c_str());
+        std::fprintf(stderr, "%s did not start: %s\n", argv[0].c_str(), process_->Errors().c_str());
         process_->Kill();
     }
 }
 
+void XServer::Stop() {
+    if (!process_) return;
+    process_->Signal(SIGTERM);
+    if (!process_->WaitForExit(3.0)) process_->Kill();
+    process_.reset();
+}
+
+XvfbServer::XvfbServer(int width, int height, int depth) {
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" +
+                         std::to_string(depth);
+    framebufferFolder_ = MakeTemporaryDirectory("xvfb-screen-");
+    Start({"Xvfb", "-screen", "0", screen, "-fbdir", framebufferFolder_, "-nolisten", "tcp",
+           "-noreset"});
+}
+
 XvfbServer::~XvfbServer() {
-    if (process_) {
-        process_->Signal(SIGTERM);
-        if (!process_->WaitForExit(3.0)) process_->Kill();
-    }
+    Stop();
     if (!framebufferFolder_.empty()) {
         unlink((framebufferFolder_ + "/Xvfb_screen0").c_str());
         rmdir(framebufferFolder_.c_str());
     }
 }
 
-ChildOptions XvfbServer::ClientOptions(ChildOptions base) const {
+ChildOptions XServer::ClientOptions(ChildOptions base) const {
     base.environment.emplace_back("DISPLAY", display_);
     return base;
 }
 
-CommandResult XvfbServer::Run(const std::vector<std::string>& argv, double timeoutSeconds) const {
+CommandResult XServer::Run(const std::vector<std::string>& argv, double timeoutSeconds) const {
     return RunCommand(argv, ClientOptions(), timeoutSeconds);
 }
 
-std::vector<XWindow> XvfbServer::TopLevelWindows() const {
+std::vector<XWindow> XServer::TopLevelWindows() const {
     std::vector<XWindow> windows;
     CommandResult listing = Run({"xwininfo", "-root", "-children"});
     // '     0x200009 "VESKOP": ("veskop" "veskop")  640x480+0+0  +0+0'
@@ -146,18 +157,18 @@ std::vector<XWindow> XvfbServer::TopLevelWindows() const {
     return windows;
 }
 
-bool XvfbServer::IsMapped(const std::string& id) const {
+bool XServer::IsMapped(const std::string& id) const {
     return Run({"xwininfo", "-id", id}).output.find("Map State: IsViewable") != std::string::npos;
 }
 
-XWindow XvfbServer::FindWindow(const std::string& title) const {
+XWindow XServer::FindWindow(const std::string& title) const {
     for (const XWindow& window : TopLevelWindows()) {
         if (window.title == title && IsMapped(window.id)) return window;
     }
     return XWindow{};
 }
 
-XWindow XvfbServer::WaitForWindow(const std::string& title, double timeoutSeconds) const {
+XWindow XServer::WaitForWindow(const std::string& title, double timeoutSeconds) const {
     double deadline = NowSeconds() + timeoutSeconds;
     for (;;) {
         XWindow window = FindWindow(title);
@@ -166,7 +177,7 @@ XWindow XvfbServer::WaitForWindow(const std::string& title, double timeoutSecond
     }
 }
 
-bool XvfbServer::WaitForWindowGone(const std::string& title, double timeoutSeconds) const {
+bool XServer::WaitForWindowGone(const std::string& title, double timeoutSeconds) const {
     double deadline = NowSeconds() + timeoutSeconds;
     for (;;) {
         if (!FindWindow(title).found()) return true;
@@ -175,20 +186,20 @@ bool XvfbServer::WaitForWindowGone(const std::string& title, double timeoutSecon
     }
 }
 
-bool XvfbServer::HoldKey(const std::string& key, double seconds) const {
+bool XServer::HoldKey(const std::string& key, double seconds) const {
     // One xdotool run, so that the hold lasts what was asked and no start-up time more.
     return Run({"xdotool", "keydown", key, "sleep", SecondsText(seconds), "keyup", key}).status == 0;
 }
 
-bool XvfbServer::TapKey(const std::string& key) const {
+bool XServer::TapKey(const std::string& key) const {
     return Run({"xdotool", "key", key}).status == 0;
 }
 
-bool XvfbServer::FocusWindow(const XWindow& window) const {
+bool XServer::FocusWindow(const XWindow& window) const {
     return window.found() && Run({"xdotool", "windowfocus", window.id}).status == 0;
 }
 
-bool XvfbServer::CloseWindow(const XWindow& window) const {
+bool XServer::CloseWindow(const XWindow& window) const {
     return window.found() && Run({VESKOP_CLOSE_WINDOW_TOOL, window.id}).status == 0;
 }
 
@@ -223,4 +234,97 @@ Screenshot Screenshot::Read(const std::string& path) {
 
 Screenshot XvfbServer::TakeScreenshot(const std::string& pngPath) const {
     return CaptureScreen().SaveAs(pngPath) ? Screenshot::Read(pngPath) : Screenshot{};
+}
+
+namespace {
+
+// A 1024x768 screen that also offers 640x480, on the dummy driver (no monitor, no input
+// devices); the log and the configuration stay out of the system's folders.
+const char XorgConfiguration[] = R"conf(Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AutoEnableDevices" "false"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 64000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+    Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+    Modeline "640x480" 25.18 640 656 752 800 480 490 492 525 -hsync -vsync
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Modes "1024x768" "640x480"
+        Virtual 1024 768
+    EndSubSection
+EndSection
+)conf";
+
+}  // namespace
+
+const char XorgServer::DesktopMode[] = "1024x768";
+
+XorgServer::XorgServer() {
+    folder_ = MakeTemporaryDirectory("xorg-dummy-");
+    if (folder_.empty()) return;
+    std::string configuration = folder_ + "/xorg.conf";
+    {
+        std::ofstream file(configuration, std::ios::trunc);
+        file << XorgConfiguration;
+        if (!file) return;
+    }
+    // On the console's own virtual terminal, shared, with no switch to one of its own.
+    Start({"Xorg", "-noreset", "-nolisten", "tcp", "-sharevts", "-novtswitch", "-config",
+           configuration, "-configdir", folder_, "-logfile", folder_ + "/log"});
+}
+
+XorgServer::~XorgServer() {
+    Stop();
+    if (!folder_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+}
+
+std::string XorgServer::CurrentMode() const {
+    // "Screen 0: minimum 64 x 64, current 1024 x 768, maximum 32767 x 32767"
+    static const std::regex current(R"re(current (\d+) x (\d+))re");
+    std::smatch match;
+    std::string listing = Run({"xrandr"}).output;
+    if (!std::regex_search(listing, match, current)) return "";
+    return match[1].str() + "x" + match[2].str();
+}
+
+bool XorgServer::WaitForMode(const std::string& mode, double timeoutSeconds) const {
+    double deadline = NowSeconds() + timeoutSeconds;
+    for (;;) {
+        if (CurrentMode() == mode) return true;
+        if (NowSeconds() >= deadline) return false;
+        SleepSeconds(0.05);
+    }
+}
+
+bool XorgServer::SetMode(const std::string& mode) const {
+    return Run({"xrandr", "-s", mode}).status == 0;
+}
+
+ScreenSizeWatch::ScreenSizeWatch(const XServer& server) {
+    process_ = std::make_unique<ChildProcess>(std::vector<std::string>{VESKOP_WATCH_SCREEN_TOOL},
+                                              server.ClientOptions());
+    // Its first line comes once it watches.
+    ok_ = process_->WaitForOutput("\n", 10.0);
+}
+
+bool ScreenSizeWatch::WaitForSize(const std::string& size, double timeoutSeconds) {
+    // One line a size, the first one the size at the start.
+    return process_->WaitForOutput("\n" + size + "\n", timeoutSeconds);
 }

@@ -1,7 +1,8 @@
-// A virtual X server of a chosen size for one test, and what a test does on it as a user would:
-// find windows by title, hold and tap keys (xdotool), close a window as a window manager's close
-// box does, and take screenshots (of the server's framebuffer file). Each server picks a free display number,
-// so tests with servers of their own run side by side.
+// X servers for one test each: a virtual one of a chosen size (Xvfb), and a real one with several
+// display modes (Xorg with its dummy driver), where a change of mode really happens. On either, a
+// test does what a user would: find windows by title, hold and tap keys (xdotool), close a window
+// as a window manager's close box does. Each server picks a free display number, so tests with
+// servers of their own run side by side.
 #ifndef VESKOP_TEST_X_SERVER_H
 #define VESKOP_TEST_X_SERVER_H
 
@@ -40,13 +41,12 @@ struct ScreenCapture {
     bool SaveAs(const std::string& pngPath) const;
 };
 
-class XvfbServer {
+// What every test server offers its clients.
+class XServer {
 public:
-    // One screen of width x height pixels at depth bits per pixel; Xvfb offers that one mode.
-    explicit XvfbServer(int width = 640, int height = 480, int depth = 24);
-    ~XvfbServer();
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
+    virtual ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
 
     bool ok() const { return !display_.empty(); }
     const std::string& display() const { return display_; }  // ":N"
@@ -67,6 +67,27 @@ public:
     bool FocusWindow(const XWindow& window) const;
     // Sends the window WM_DELETE_WINDOW, as a window manager does when its close box is clicked.
     bool CloseWindow(const XWindow& window) const;
+
+protected:
+    XServer() = default;
+    // Runs the server (argv less the -displayfd option, which this adds) and waits until it takes
+    // clients; ok() tells whether it did.
+    void Start(std::vector<std::string> argv);
+    void Stop();
+
+private:
+    bool IsMapped(const std::string& id) const;
+
+    std::unique_ptr<ChildProcess> process_;
+    std::string display_;
+};
+
+class XvfbServer : public XServer {
+public:
+    // One screen of width x height pixels at depth bits per pixel; Xvfb offers that one mode.
+    explicit XvfbServer(int width = 640, int height = 480, int depth = 24);
+    ~XvfbServer() override;
+
     // Saves the whole screen as pngPath and returns its pixels.
     Screenshot TakeScreenshot(const std::string& pngPath) const;
     // The screen of this moment, read straight from the server's framebuffer file in a few
@@ -75,11 +96,43 @@ public:
     ScreenCapture CaptureScreen() const;
 
 private:
-    bool IsMapped(const std::string& id) const;
-
-    std::unique_ptr<ChildProcess> process_;
-    std::string display_;
     std::string framebufferFolder_;  // where Xvfb keeps its screen as an XWD file
+};
+
+// Xorg with the dummy video driver (it must run as root): a screen that starts in its desktop
+// mode, 1024x768, and offers 640x480 among others.
+class XorgServer : public XServer {
+public:
+    static const char DesktopMode[];  // "1024x768"
+
+    XorgServer();
+    ~XorgServer() override;
+
+    // The screen's mode now ("640x480", as xrandr reports it); empty when it cannot be read.
+    std::string CurrentMode() const;
+    // Waits until the mode is `mode`; false when timeoutSeconds passed first.
+    bool WaitForMode(const std::string& mode, double timeoutSeconds) const;
+    // Sets the mode, as a user would by hand (xrandr -s).
+    bool SetMode(const std::string& mode) const;
+
+private:
+    std::string folder_;  // its configuration and log
+};
+
+// The sizes the screen of a server takes from the start of the watch on, as a client watching
+// the root window sees them: a change of display mode that lasts only a moment is seen too.
+class ScreenSizeWatch {
+public:
+    // Returns once the watch is in place; ok() tells whether it is.
+    explicit ScreenSizeWatch(const XServer& server);
+    bool ok() const { return ok_; }
+    // Waits until the screen has changed to `size` ("640x480") at some moment since the watch
+    // began (the watcher may see a change a little after it); false when timeoutSeconds passed.
+    bool WaitForSize(const std::string& size, double timeoutSeconds);
+
+private:
+    std::unique_ptr<ChildProcess> process_;
+    bool ok_ = false;
 };
 
 #endif

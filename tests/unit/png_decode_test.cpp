@@ -175,6 +175,8 @@ TEST(PngDecode, GammaCorrectsColourButNotAlpha) {
     const std::string linear = dir.Write("linear.png", Encode(p));
     p.gamma = 1.0 / 2.2;
     const std::string usual = dir.Write("usual.png", Encode(p));
+    p.gamma = 200.0;  // far beyond the usual, but a valid chunk
+    const std::string steep = dir.Write("steep.png", Encode(p));
 
     struct Case {
         std::string path;
@@ -184,6 +186,7 @@ TEST(PngDecode, GammaCorrectsColourButNotAlpha) {
     const Case cases[] = {
         {noChunk, 2.2, 1.0},        {usual, 2.2, 1.0},        {noChunk, 1.1, 2.0},
         {linear, 2.2, 1.0 / 2.2},  {linear, 1.0, 1.0},       {noChunk, 4.4, 0.5},
+        {steep, 2.2, 1.0 / 440.0},
     };
     for (const Case& c : cases) {
         Decoded d;

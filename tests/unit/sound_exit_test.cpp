@@ -47,6 +47,18 @@ TEST(SoundExitTest, ShutsDownCleanlyWithSdlStillRunning) {
     const ProbeRun run = RunProbe(DiskDriver(), "keep-sdl");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.output, "");
+    // The player's exit-time shutdown stops the song with its fade-out before the device
+    // closes: the recording ends in silence that the tone fades into, not in the tone.
+    const int rate = 44100;
+    const StereoSamples samples = ReadRawStereo(ScratchPath("exit-probe.raw"));
+    long frames = long(samples.size() / 2), sounding = frames;
+    while (sounding > 0 && samples[2 * sounding - 2] == 0 && samples[2 * sounding - 1] == 0) sounding--;
+    ASSERT_GT(sounding, rate / 10) << "hardly any sound recorded";
+    EXPECT_LT(sounding, frames) << "the recording ends in the middle of the tone";
+    const double end = double(sounding) / rate;
+    EXPECT_LT(WindowRms(samples, rate, end - 0.002, end),
+              0.3 * WindowRms(samples, rate, end - 0.05, end - 0.02))
+        << "the tone stops without fading";
     std::remove(ScratchPath("exit-probe.raw").c_str());
 }
 

@@ -8,6 +8,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -152,6 +153,25 @@ TEST_F(SoundLibraryTest, LoadSongTellsMissingForeignAndBrokenFilesApart) {
     const std::string good = WriteSong("good.xm", BuildTinyXm(TinyXmSong{}));
     EXPECT_NE(FMUSIC_LoadSong(good.c_str()), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);  // success leaves the last failure
+}
+
+// What cannot be read whole into memory fails with a code at once: no wait for a FIFO's writer,
+// no allocation for a file over the 64 MiB limit.
+TEST_F(SoundLibraryTest, LoadSongRefusesAFifoAndAFileOverTheLimit) {
+    InitSilently();
+    const std::string fifo = Scratch("fifo.xm");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(FMUSIC_LoadSong(fifo.c_str()), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_BAD);
+
+    const off_t limit = 64L * 1024 * 1024;
+    for (off_t size : {limit, limit + 1}) {  // sparse files, holes read as zeros
+        const std::string huge = WriteSong("huge.xm", {});
+        ASSERT_EQ(truncate(huge.c_str(), size), 0);
+        EXPECT_EQ(FMUSIC_LoadSong(huge.c_str()), nullptr) << size;
+        // At the limit the file is read and is no module; past it, it is not read.
+        EXPECT_EQ(FSOUND_GetError(), size == limit ? FMOD_ERR_FILE_FORMAT : FMOD_ERR_MEMORY) << size;
+    }
 }
 
 TEST_F(SoundLibraryTest, NullFreedAndStaleHandlesAreRefused) {

@@ -92,4 +92,8 @@ double Atan2(double y, double x) {
     return y > 0.0 ? Pi / 2.0 - a : -Pi / 2.0 - a;
 }
 
+double Asin(double x) { return Atan2(x, std::sqrt((1.0 - x) * (1.0 + x))); }
+
+double Acos(double x) { return Atan2(std::sqrt((1.0 - x) * (1.0 + x)), x); }
+
 double Hypot(double x, double y) { return std::sqrt(x * x + y * y); }

@@ -78,7 +78,7 @@ void AddWasher(MeshBuilder& mesh, int columns, int rimRows) {
         if (row == rimRows + 3) return AboutX(x1, WasherInner, angle);
         // Half circle from the inner face round the outer edge to the outer face.
         double phi = -Pi / 2 + Pi * (row - 1) / (rimRows + 1);
-        return AboutX(x0 + half + half * std::sin(phi), WasherOuter - half + half * std::cos(phi), angle);
+        return AboutX(x0 + half + half * Sin(phi), WasherOuter - half + half * Cos(phi), angle);
     };
     grid.group = [=](int row, int) {
         if (row == 0) return faceIn;

@@ -28,7 +28,7 @@ constexpr double BallRadius = 0.017;
 // Half length of a card turned `angle` from lying flat: the radius of the envelope ellipse in
 // that direction.
 double EnvelopeRadius(double angle) {
-    double c = std::cos(angle) / EnvelopeY, s = std::sin(angle) / EnvelopeZ;
+    double c = Cos(angle) / EnvelopeY, s = Sin(angle) / EnvelopeZ;
     return 1.0 / std::sqrt(c * c + s * s);
 }
 
@@ -53,8 +53,8 @@ void AddCard(MeshBuilder& mesh, const Outline& outline, double centreX, double a
         if (plate) {
             // Half circle of radius `half` from the front face round to the back face.
             double phi = -Pi / 2 + Pi * row / (rimRows - 1);
-            x = half * std::sin(phi);
-            offset = half * (std::cos(phi) - 1);
+            x = half * Sin(phi);
+            offset = half * (Cos(phi) - 1);
         } else {
             x = -half + thickness * row / (rimRows - 1);
             double t = 2.0 * row / (rimRows - 1) - 1;
@@ -78,7 +78,7 @@ void AddCard(MeshBuilder& mesh, const Outline& outline, double centreX, double a
 void AddRod(MeshBuilder& mesh, int columns, int ballRows) {
     const double ballCentre = 0.5 - BallRadius;
     // Angle (from the ball's outer pole) at which the ball's surface meets the rod.
-    const double meet = Pi - std::asin(RodRadius / BallRadius);
+    const double meet = Pi - Asin(RodRadius / BallRadius);
     int leftBall = mesh.NewGroup(), rod = mesh.NewGroup(), rightBall = mesh.NewGroup();
     RingGrid grid;
     grid.rows = 2 * ballRows;
@@ -87,8 +87,8 @@ void AddRod(MeshBuilder& mesh, int columns, int ballRows) {
         bool left = row < ballRows;
         int k = left ? row + 1 : grid.rows - row;  // 1 .. ballRows, counted from the ball's pole
         double psi = meet * k / ballRows;
-        double x = ballCentre - BallRadius * std::cos(psi);
-        double r = BallRadius * std::sin(psi);
+        double x = ballCentre - BallRadius * Cos(psi);
+        double r = BallRadius * Sin(psi);
         return AboutX(left ? -x : x, r, 2 * Pi * column / columns);
     };
     grid.group = [&](int row, int) {

@@ -7,10 +7,10 @@ namespace meshgen {
 double HexShape::Radius(double angle) const {
     double sector = std::floor(angle / (Pi / 3));
     double fromMiddle = angle - (sector * (Pi / 3) + Pi / 6);
-    return flat / std::cos(fromMiddle);
+    return flat / Cos(fromMiddle);
 }
 
-double HexShape::ChamferDepth(double angle) const { return (Radius(angle) - chamferRadius) * std::tan(Pi / 6); }
+double HexShape::ChamferDepth(double angle) const { return (Radius(angle) - chamferRadius) * (Sin(Pi / 6) / Cos(Pi / 6)); }
 
 void AddHexNut(MeshBuilder& mesh, const Frame& frame, double from, double to, const HexShape& hex, double bore,
                int flatColumns) {

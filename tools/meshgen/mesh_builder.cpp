@@ -9,17 +9,17 @@
 namespace meshgen {
 
 Vec3 RotateX(Vec3 p, double angle) {
-    double c = std::cos(angle), s = std::sin(angle);
+    double c = Cos(angle), s = Sin(angle);
     return {p.x, c * p.y - s * p.z, s * p.y + c * p.z};
 }
 
 Vec3 RotateY(Vec3 p, double angle) {
-    double c = std::cos(angle), s = std::sin(angle);
+    double c = Cos(angle), s = Sin(angle);
     return {c * p.x + s * p.z, p.y, -s * p.x + c * p.z};
 }
 
 Vec3 RotateZ(Vec3 p, double angle) {
-    double c = std::cos(angle), s = std::sin(angle);
+    double c = Cos(angle), s = Sin(angle);
     return {c * p.x - s * p.y, s * p.x + c * p.y, p.z};
 }
 
@@ -185,7 +185,7 @@ namespace {
 double CornerAngle(Vec3 at, Vec3 p, Vec3 q) {
     Vec3 u = Normalized(p - at), v = Normalized(q - at);
     double c = std::max(-1.0, std::min(1.0, Dot(u, v)));
-    return std::acos(c);
+    return Acos(c);
 }
 
 float FitAxis(double value, double low, double high, float half) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "steady_math.h"
+
 namespace meshgen {
 
 constexpr double Pi = 3.14159265358979323846;
@@ -41,7 +43,7 @@ inline double SmoothStep(double t) {
 
 // Point on the circle of radius r about the x axis, at angle `angle` (radians) from +y towards +z.
 inline Vec3 AboutX(double x, double r, double angle) {
-    return {x, r * std::cos(angle), r * std::sin(angle)};
+    return {x, r * Cos(angle), r * Sin(angle)};
 }
 
 // Rotation of p by `angle` radians about the x, y or z axis (right-handed).
@@ -122,7 +124,7 @@ void ZipLoops(MeshBuilder& mesh, const std::vector<int>& lower, const std::vecto
 struct Frame {
     Vec3 origin, axis, u, v;
     Vec3 At(double along, double radius, double angle) const {
-        return origin + axis * along + u * (radius * std::cos(angle)) + v * (radius * std::sin(angle));
+        return origin + axis * along + u * (radius * Cos(angle)) + v * (radius * Sin(angle));
     }
 };
 

@@ -19,9 +19,9 @@ Outline RoundedRectangle(double halfU, double halfV, double radius, int cornerPo
         int previous = (corner + 3) % 4;
         double fromU = centreU[previous], fromV = centreV[previous];
         double toU = centreU[corner], toV = centreV[corner];
-        double edge = std::hypot(toU - fromU, toV - fromV);
+        double edge = Hypot(toU - fromU, toV - fromV);
         double startAngle = corner * Pi / 2;
-        double dirU = std::cos(startAngle), dirV = std::sin(startAngle);
+        double dirU = Cos(startAngle), dirV = Sin(startAngle);
         int steps = static_cast<int>(std::ceil(edge / spacing - 1e-9));
         if (steps < 1) steps = 1;
         for (int s = 1; s < steps; ++s) {
@@ -30,7 +30,7 @@ Outline RoundedRectangle(double halfU, double halfV, double radius, int cornerPo
         }
         for (int k = 0; k < cornerPoints; ++k) {
             double angle = startAngle + (Pi / 2) * k / (cornerPoints - 1);
-            outline.points.push_back({toU, toV, std::cos(angle), std::sin(angle)});
+            outline.points.push_back({toU, toV, Cos(angle), Sin(angle)});
         }
     }
     return outline;
@@ -41,7 +41,7 @@ Outline Circle(double radius, int points) {
     outline.radius = radius;
     for (int i = 0; i < points; ++i) {
         double angle = 2 * Pi * i / points;
-        outline.points.push_back({0, 0, std::cos(angle), std::sin(angle)});
+        outline.points.push_back({0, 0, Cos(angle), Sin(angle)});
     }
     return outline;
 }

@@ -65,8 +65,8 @@ void AddDeck(MeshBuilder& mesh, const SkateboardParams& params) {
             z = 0;
         } else {
             double phi = Pi * (row - faceRings + 1) / (rimRows + 1);
-            offset = -half + half * std::sin(phi);
-            z = half + half * std::cos(phi);
+            offset = -half + half * Sin(phi);
+            z = half + half * Cos(phi);
         }
         // Rings inside the face crowd towards the rim, where the kicktails bend.
         scale = std::sqrt(scale);
@@ -97,7 +97,7 @@ void AddBoltHead(MeshBuilder& mesh, double x, double y, int columns, int domeRow
     profile.push_back({height, 0, dome});
     for (int k = 1; k <= domeRows; ++k) {
         double phi = (Pi / 2) * k / domeRows;
-        profile.push_back({height * std::cos(phi), radius * std::sin(phi), k == domeRows ? side : dome});
+        profile.push_back({height * Cos(phi), radius * Sin(phi), k == domeRows ? side : dome});
     }
     profile.push_back({-sink, radius, under});
     profile.push_back({-sink, 0, under});
@@ -217,17 +217,17 @@ void AddWheel(MeshBuilder& mesh, double x, double y, const SkateboardParams& par
     const int lipRows = params.wheelLipRows;
     for (int k = 1; k <= lipRows; ++k) {
         double phi = (Pi / 2) * k / lipRows;
-        profile.push_back({-w + lip * (1 - std::cos(phi)), sideRadius + (WheelRadius - sideRadius) * std::sin(phi),
+        profile.push_back({-w + lip * (1 - Cos(phi)), sideRadius + (WheelRadius - sideRadius) * Sin(phi),
                            k == lipRows ? tread : lipIn});
     }
     for (int k = 1; k < params.wheelTreadRows; ++k) {
         double t = static_cast<double>(k) / params.wheelTreadRows;
-        double crown = 0.0006 * std::sin(Pi * t);
+        double crown = 0.0006 * Sin(Pi * t);
         profile.push_back({Lerp(-w + lip, w - lip, t), WheelRadius + crown, tread});
     }
     for (int k = lipRows; k >= 1; --k) {
         double phi = (Pi / 2) * k / lipRows;
-        profile.push_back({w - lip * (1 - std::cos(phi)), sideRadius + (WheelRadius - sideRadius) * std::sin(phi), lipOut});
+        profile.push_back({w - lip * (1 - Cos(phi)), sideRadius + (WheelRadius - sideRadius) * Sin(phi), lipOut});
     }
     profile.push_back({w, sideRadius, sideOut});
     profile.push_back({w, seat + 0.0015, stepOut});
@@ -260,7 +260,7 @@ void AddKingpin(MeshBuilder& mesh, double x, int columns) {
     grid.columns = columns;
     grid.point = [=](int row, int column) {
         double angle = 2 * Pi * column / columns;
-        double c = std::cos(angle), s = std::sin(angle);
+        double c = Cos(angle), s = Sin(angle);
         const double z[5] = {-0.004, nutTop, nutTop, nutBottom + chamfer, nutBottom};
         double r = row < 2 ? radius : hex.Radius(angle) - (row == 4 ? chamfer : 0);
         return Vec3{x + r * c, r * s, z[row]};

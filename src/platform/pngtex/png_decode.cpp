@@ -40,6 +40,12 @@ void CheckTextureLimit(png_structp png, uint32_t width, uint32_t height) {
     png_error(png, message);  // prints through the default handler, then longjmps
 }
 
+const png_fixed_point DefaultFileGamma = 45455;  // 1/2.2, the usual encoding
+
+png_fixed_point FixedGamma(double gamma) {
+    return static_cast<png_fixed_point>(gamma * PNG_FP_1 + 0.5);
+}
+
 // Asks libpng for 8-bit RGB, or RGBA where the file has alpha or a tRNS chunk, with the gamma
 // correction from screenGamma and the file's gamma.
 void RequestRgb8(png_structp png, png_infop info, int colorType, int bitDepth, double screenGamma) {
@@ -65,9 +71,12 @@ void RequestRgb8(png_structp png, png_infop info, int colorType, int bitDepth, d
     png_set_interlace_handling(png);
 
     // libpng takes the second value in place of the file's own, so pass the file's gAMA on.
-    double fileGamma = 0.0;
-    if (!png_get_gAMA(png, info, &fileGamma) || fileGamma <= 0.0) fileGamma = 1.0 / 2.2;
-    png_set_gamma(png, screenGamma, fileGamma);
+    // Both go in libpng's fixed point (gamma times 100000): its floating-point call reads a
+    // value of 128 or more as already fixed, so a steep screen gamma (VIEWING_GAMMA below about
+    // 0.017) or file gamma would come out a hundred thousand times too flat and blacken the image.
+    png_fixed_point fileGamma = 0;
+    if (!png_get_gAMA_fixed(png, info, &fileGamma) || fileGamma <= 0) fileGamma = DefaultFileGamma;
+    png_set_gamma_fixed(png, FixedGamma(screenGamma), fileGamma);
 }
 
 // The decoding proper. libpng's errors longjmp out of it, so it holds nothing that needs a

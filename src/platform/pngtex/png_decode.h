@@ -19,8 +19,8 @@ extern const unsigned char PngSignature[8];
 
 // Reads the whole file: checks the signature itself (a file without it fails before libpng is
 // started, silently), then decodes with libpng's default error and warning handlers, which write
-// to standard error. screenGamma goes to the decoder with the file's own gamma (1/2.2 when the
-// file has no gAMA chunk). Files whose power-of-two texture would exceed PNG_MAX_TEXELS are
+// to standard error. screenGamma (0.001 to 20000) goes to the decoder with the file's own gamma
+// (1/2.2 when the file has no gAMA chunk). Files whose power-of-two texture would exceed PNG_MAX_TEXELS are
 // refused after the header. Returns 1 and fills image, or 0 with nothing allocated and image
 // untouched; the file is closed either way, and a failing close is a failure too.
 int ReadPngFile(const char* filename, double screenGamma, PngImage* image);

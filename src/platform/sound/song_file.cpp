@@ -2,6 +2,7 @@
 #include "sound_internal.h"
 
 #include <libopenmpt/libopenmpt.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -14,8 +15,8 @@ struct FileBytes {
     size_t size;
 };
 
-// Reads the whole file in growing steps, holding at most MaxSongFileBytes + 1 bytes, so a huge
-// file or an endless device cannot exhaust memory. Returns an FMOD_ERRORS code.
+// Reads the whole file in growing steps, holding at most MaxSongFileBytes + 1 bytes, so a file
+// that grows while it is read cannot exhaust memory. Returns an FMOD_ERRORS code.
 int ReadFileBytes(std::FILE* file, FileBytes* bytes) {
     size_t capacity = 64 * 1024;
     unsigned char* data = static_cast<unsigned char*>(std::malloc(capacity));
@@ -38,7 +39,7 @@ int ReadFileBytes(std::FILE* file, FileBytes* bytes) {
         data = larger;
         capacity = grown;
     }
-    if (std::ferror(file)) {  // e.g. the path names a directory
+    if (std::ferror(file)) {
         std::free(data);
         return FMOD_ERR_FILE_BAD;
     }
@@ -91,6 +92,13 @@ int DecodeModule(const FileBytes& bytes, openmpt_module** module) {
 
 int OpenSongFile(const char* path, FMUSIC_MODULE** song) {
     if (path == nullptr) return FMOD_ERR_INVALID_PARAM;
+    // Only a regular file is opened: opening a FIFO waits for a writer that may never come, and
+    // a device may never end. One too large is refused before anything is read.
+    struct stat info;
+    errno = 0;
+    if (stat(path, &info) != 0) return OpenFailureCode(errno);
+    if (!S_ISREG(info.st_mode)) return FMOD_ERR_FILE_BAD;
+    if (info.st_size > MaxSongFileBytes) return FMOD_ERR_MEMORY;
     errno = 0;
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return OpenFailureCode(errno);

@@ -18,8 +18,8 @@ struct FMUSIC_MODULE {
 constexpr long MaxSongFileBytes = 64L * 1024 * 1024;
 
 // Reads and decodes a module file. Returns FMOD_ERR_NONE and a new song (nextLoaded null), or
-// the failure's code: FILE_NOT_FOUND, FILE_FORMAT (no module), FILE_BAD (unreadable, or a module
-// with nothing to play), MEMORY (over MaxSongFileBytes, or out of memory). Needs no device.
+// the failure's code: FILE_NOT_FOUND, FILE_FORMAT (no module), FILE_BAD (not a regular file,
+// unreadable, or a module with nothing to play), MEMORY (over MaxSongFileBytes, or out of memory). Needs no device.
 int OpenSongFile(const char* path, FMUSIC_MODULE** song);
 void CloseSongFile(FMUSIC_MODULE* song);
 

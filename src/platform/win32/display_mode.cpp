@@ -13,6 +13,7 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
     StandInState& state = State();
     if (mode == nullptr) {  // back to the desktop mode
         state.modeChanged = false;
+        NoteDisplayModeChanged(false);
         for (auto& window : state.windows) {
             if (!window->fullscreen) continue;
             window->fullscreen = false;
@@ -40,6 +41,7 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
             SDL_BITSPERPIXEL(offered.format) >= 24) {
             state.mode = offered;
             state.modeChanged = true;
+            NoteDisplayModeChanged(true);
             return DISP_CHANGE_SUCCESSFUL;
         }
     }

@@ -30,7 +30,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     if (caption == nullptr) caption = "Error";  // Windows' caption for a box without one
     std::fprintf(stderr, "%s: %s\n", caption, text);
     std::fflush(stderr);
-    InstallCloseSignals();
+    InstallSignalHandling();
 
     // Yes is the default button, as on Windows; Escape answers No here (a Windows Yes/No box
     // ignores it), so that the keyboard can give either answer.

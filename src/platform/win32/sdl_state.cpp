@@ -11,11 +11,18 @@
 namespace {
 
 volatile sig_atomic_t CloseSignalled = 0;
+// A fullscreen mode change may be in effect: set when one is asked for, cleared when the desktop
+// mode is back. Read by the signal handler, so a plain flag of its own, not the shared state.
+volatile sig_atomic_t DisplayModeAway = 0;
 
-// A first SIGINT or SIGTERM asks the program to close, like the close box. A second one before
-// the program has taken the first (it is stuck in a message box, say) ends it the default way.
+// SIGINT, SIGTERM and SIGHUP (the terminal that started the program is gone) ask the program to
+// close, like the close box, however many arrive while a fullscreen mode is set: the program's
+// teardown, or the exit-time clean-up, then gives the display back its desktop mode, which a
+// process killed by a signal would leave changed. With the desktop mode on, a second signal
+// before the program has taken the first (it waits in a message box, say) ends it the default
+// way: nothing is left to restore then.
 void OnCloseSignal(int signalNumber) {
-    if (CloseSignalled) {
+    if (CloseSignalled && !DisplayModeAway) {
         signal(signalNumber, SIG_DFL);
         raise(signalNumber);
         return;
@@ -43,6 +50,7 @@ void ReleaseDisplayAtExit() {
         window->sdlId = 0;
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    DisplayModeAway = 0;
     state.videoReady = false;
     state.shutDown = true;
 }
@@ -54,7 +62,7 @@ StandInState& State() {
     return state;
 }
 
-void InstallCloseSignals() {
+void InstallSignalHandling() {
     static bool installed = false;
     if (installed) return;
     installed = true;
@@ -64,7 +72,13 @@ void InstallCloseSignals() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+    // A reader of standard output that goes away (veskop | head) must not end the show: writes
+    // to the closed pipe then fail quietly instead of killing the process.
+    signal(SIGPIPE, SIG_IGN);
 }
+
+void NoteDisplayModeChanged(bool changed) { DisplayModeAway = changed ? 1 : 0; }
 
 bool TakeCloseRequest() {
     if (!CloseSignalled) return false;
@@ -82,7 +96,7 @@ bool EnsureVideo() {
     StandInState& state = State();
     if (state.videoTried) return state.videoReady;
     state.videoTried = true;
-    InstallCloseSignals();
+    InstallSignalHandling();
     // A driver asked for by name is taken as it is; otherwise only one that shows a window on
     // the user's screen will do, not SDL's invisible offscreen or dummy ones.
     const char* asked = std::getenv("SDL_VIDEODRIVER");

@@ -101,11 +101,14 @@ StandInState& State();
 
 // Whether DISPLAY or WAYLAND_DISPLAY names a display to show windows and dialogs on.
 bool HasDisplay();
-// Starts SDL's video (once): our own SIGINT/SIGTERM handling instead of SDL's, and the exit-time
+// Starts SDL's video (once): our own signal handling instead of SDL's, and the exit-time
 // clean-up that gives the display back its desktop mode. False when there is no display.
 bool EnsureVideo();
-// Installs the SIGINT/SIGTERM handlers that turn a signal into a close request (once).
-void InstallCloseSignals();
+// Installs (once) the handlers that turn SIGINT, SIGTERM and SIGHUP into close requests, and
+// ignores SIGPIPE.
+void InstallSignalHandling();
+// Tells the signal handling whether a fullscreen mode change is in effect (ChangeDisplaySettingsA).
+void NoteDisplayModeChanged(bool changed);
 // True once per signal received since the last call.
 bool TakeCloseRequest();
 
