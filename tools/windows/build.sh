@@ -22,7 +22,11 @@ fi
 
 libraries=$(tools/windows/build_libraries.sh "$CACHE" | paste -sd ';')
 
-cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=tools/windows/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release "-DVESKOP_WINDOWS_LIBRARIES=$libraries"
+# The toolchain is chosen once, when the build folder is made.
+toolchain=()
+[ -f "$BUILD/CMakeCache.txt" ] ||
+    toolchain=(-DCMAKE_TOOLCHAIN_FILE=tools/windows/mingw-w64-x86_64.cmake)
+cmake -S . -B "$BUILD" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
+    "-DVESKOP_WINDOWS_LIBRARIES=$libraries"
 cmake --build "$BUILD" -j"$(nproc)"
 echo "built $BUILD/veskop.exe and $BUILD/veskop-windows.zip"
