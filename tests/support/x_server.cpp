@@ -123,10 +123,15 @@ CommandResult XvfbServer::Run(const std::vector<std::string>& argv, double timeo
     return RunCommand(argv, ClientOptions(), timeoutSeconds);
 }
 
-std::vector<XWindow> XvfbServer::TopLevelWindows() const {
+std::vector<XWindow> XvfbServer::TopLevelWindows() const { return ListWindows("-children"); }
+
+std::vector<XWindow> XvfbServer::AllWindows() const { return ListWindows("-tree"); }
+
+std::vector<XWindow> XvfbServer::ListWindows(const std::string& option) const {
     std::vector<XWindow> windows;
-    CommandResult listing = Run({"xwininfo", "-root", "-children"});
-    // '     0x200009 "VESKOP": ("veskop" "veskop")  640x480+0+0  +0+0'
+    CommandResult listing = Run({"xwininfo", "-root", option});
+    // '     0x200009 "VESKOP": ("veskop" "veskop")  640x480+0+0  +0+0', the last place on the
+    // screen; windows inside others are indented further.
     static const std::regex line(
         R"re(^\s*(0x[0-9a-fA-F]+) "(.*)": \(.*\)\s+(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+?(-?\d+)\+?(-?\d+)\s*$)re");
     std::istringstream lines(listing.output);
@@ -150,17 +155,35 @@ bool XvfbServer::IsMapped(const std::string& id) const {
     return Run({"xwininfo", "-id", id}).output.find("Map State: IsViewable") != std::string::npos;
 }
 
-XWindow XvfbServer::FindWindow(const std::string& title) const {
-    for (const XWindow& window : TopLevelWindows()) {
+XWindow XvfbServer::FindMapped(const std::vector<XWindow>& windows,
+                               const std::string& title) const {
+    for (const XWindow& window : windows) {
         if (window.title == title && IsMapped(window.id)) return window;
     }
     return XWindow{};
 }
 
+XWindow XvfbServer::FindWindow(const std::string& title) const {
+    return FindMapped(TopLevelWindows(), title);
+}
+
+XWindow XvfbServer::FindAnyWindow(const std::string& title) const {
+    return FindMapped(AllWindows(), title);
+}
+
 XWindow XvfbServer::WaitForWindow(const std::string& title, double timeoutSeconds) const {
+    return WaitForMapped(false, title, timeoutSeconds);
+}
+
+XWindow XvfbServer::WaitForAnyWindow(const std::string& title, double timeoutSeconds) const {
+    return WaitForMapped(true, title, timeoutSeconds);
+}
+
+XWindow XvfbServer::WaitForMapped(bool nested, const std::string& title,
+                                  double timeoutSeconds) const {
     double deadline = NowSeconds() + timeoutSeconds;
     for (;;) {
-        XWindow window = FindWindow(title);
+        XWindow window = nested ? FindAnyWindow(title) : FindWindow(title);
         if (window.found() || NowSeconds() >= deadline) return window;
         SleepSeconds(0.05);
     }
@@ -186,6 +209,18 @@ bool XvfbServer::TapKey(const std::string& key) const {
 
 bool XvfbServer::FocusWindow(const XWindow& window) const {
     return window.found() && Run({"xdotool", "windowfocus", window.id}).status == 0;
+}
+
+bool XvfbServer::AnswerBox(const XWindow& box, const std::string& key) const {
+    if (!FocusWindow(box) || !TapKey(key)) return false;
+    double deadline = NowSeconds() + 5.0;
+    for (;;) {
+        bool listed = false;
+        for (const XWindow& window : AllWindows()) listed |= window.id == box.id;
+        if (!listed) return true;
+        if (NowSeconds() >= deadline) return false;
+        SleepSeconds(0.05);
+    }
 }
 
 bool XvfbServer::CloseWindow(const XWindow& window) const {
