@@ -111,6 +111,8 @@ TEST(VeskopZip, HoldsOneFolderWithTheProgramItsDataAndTextsAndNeedsOnlyWindowsOw
                                               "msvcrt.dll", "opengl32.dll", "user32.dll",
                                               "winmm.dll"};
     EXPECT_EQ(windowsOwn, imported);
+    // A GUI program: no console window comes up with it.
+    EXPECT_NE(std::string::npos, dump.output.find("(Windows GUI)"));
 }
 
 // The one real show of the run: Wine's tick count follows the real clock, so this takes 55 s.
@@ -151,7 +153,8 @@ TEST_F(VeskopExe, PlaysTheShowFullscreenInEachScenesSpanAndEndsWith0After55Secon
     EXPECT_EQ(frames.otherLines, std::vector<std::string>{NoDevice});
 }
 
-// A WAV file that ALSA's file plugin writes: what the Wine process plays on its default device.
+// A WAV file as ALSA's file plugin writes it (a 44-byte header, then the samples), with what the
+// Wine process played on its default device.
 struct Recording {
     int channels = 0, rate = 0, bits = 0;
     StereoSamples samples;
@@ -160,28 +163,20 @@ struct Recording {
 Recording ReadRecording(const std::string& path) {
     Recording recording;
     std::string bytes = ReadFile(path);
+    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 8, "WAVEfmt ")) {
+        return recording;
+    }
     auto number = [&bytes](size_t at, int size) {
         unsigned value = 0;
         for (int i = size - 1; i >= 0; i--) value = value << 8 | std::uint8_t(bytes[at + i]);
-        return value;
+        return int(value);
     };
-    if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) {
-        return recording;
-    }
-    for (size_t at = 12; at + 8 <= bytes.size(); at += 8 + number(at + 4, 4)) {
-        if (bytes.compare(at, 4, "fmt ") == 0 && at + 24 <= bytes.size()) {
-            recording.channels = int(number(at + 10, 2));
-            recording.rate = int(number(at + 12, 4));
-            recording.bits = int(number(at + 22, 2));
-        } else if (bytes.compare(at, 4, "data") == 0) {
-            // To the end of the file: the chunk's size is written only when the device closes.
-            size_t count = (bytes.size() - at - 8) / 2;
-            recording.samples.resize(count);
-            for (size_t i = 0; i < count; i++) {
-                recording.samples[i] = std::int16_t(number(at + 8 + 2 * i, 2));
-            }
-            break;
-        }
+    recording.channels = number(22, 2);
+    recording.rate = number(24, 4);
+    recording.bits = number(34, 2);
+    // To the end of the file: the data's size is written only when the device closes.
+    for (size_t at = 44; at + 2 <= bytes.size(); at += 2) {
+        recording.samples.push_back(std::int16_t(number(at, 2)));
     }
     return recording;
 }
