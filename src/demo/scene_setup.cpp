@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
+#include "app/demo_window.h"
 #include "demo/demo_state.h"
 #include "demo/meshes/mesh_lists.h"
 #include "demo/texture_loading.h"
@@ -30,35 +32,38 @@ const char MusicFile[] = "data/LUMAR7.XM";
 // Exit status when an image cannot be loaded: the show cannot run as made.
 const int ImageFailedStatus = 1;
 
-// Says on standard error which image failed and why, so the user can mend it. The loader has
-// already written the decoder's own text, if it got that far.
-void ReportImageFailure(const char* path) {
+// Which image failed and why, so the user can mend it. The loader has already written the
+// decoder's own text to standard error, if it got that far.
+std::string ImageFailureText(const char* path) {
+    const std::string failed = std::string("veskop: cannot load ") + path + ": ";
     std::error_code error;
     if (!std::filesystem::is_directory("data", error)) {
-        std::fprintf(stderr,
-                     "veskop: cannot load %s: there is no data folder in the working directory; "
-                     "start veskop from the folder that holds data/\n",
-                     path);
-        return;
+        return failed + "there is no data folder in the working directory; start veskop from the "
+                        "folder that holds data/";
     }
-    if (!std::filesystem::exists(path, error)) {
-        std::fprintf(stderr, "veskop: cannot load %s: the file is missing\n", path);
-        return;
-    }
+    if (!std::filesystem::exists(path, error)) return failed + "the file is missing";
     std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "veskop: cannot load %s: the file cannot be read\n", path);
-        return;
-    }
+    if (file == nullptr) return failed + "the file cannot be read";
     static const unsigned char PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     unsigned char start[8] = {};
     size_t got = std::fread(start, 1, sizeof(start), file);
     std::fclose(file);
     if (got != sizeof(start) || std::memcmp(start, PngSignature, sizeof(start)) != 0) {
-        std::fprintf(stderr, "veskop: cannot load %s: the file is not a PNG image\n", path);
-        return;
+        return failed + "the file is not a PNG image";
     }
-    std::fprintf(stderr, "veskop: cannot load %s: the PNG image cannot be decoded\n", path);
+    return failed + "the PNG image cannot be decoded";
+}
+
+// Ends the process: the show cannot run as made. The text goes to standard error and, once the
+// window is released and the display mode restored, into a message box, for a user who started
+// the program without a console.
+void EndWithImageFailure(const char* path) {
+    const std::string text = ImageFailureText(path);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+    DestroyDemoWindow();
+    MessageBoxA(NULL, text.c_str(), "ERROR", MB_ICONEXCLAMATION);
+    std::exit(ImageFailedStatus);
 }
 
 // Fills slots 0 to 4 in file order; the first image that fails ends the process, before any
@@ -66,10 +71,7 @@ void ReportImageFailure(const char* path) {
 void LoadImages() {
     DemoState.textureCount = 0;
     for (const char* path : ImageFiles) {
-        if (LoadTexture(path) == 0) {
-            ReportImageFailure(path);
-            std::exit(ImageFailedStatus);
-        }
+        if (LoadTexture(path) == 0) EndWithImageFailure(path);
     }
 }
 

@@ -104,7 +104,7 @@ TEST_F(VeskopDisplayMode, TheEndOfTheShowGivesBackTheDesktopMode) {
 }
 
 // The image fails in the set-up, after the fullscreen window was shown: the mode had changed
-// for a moment only, which the watch sees.
+// for a moment only, which the watch sees, and is back before the error box comes up.
 TEST_F(VeskopDisplayMode, AFailedImageGivesBackTheDesktopMode) {
     WorkingFolder folder;
     ASSERT_TRUE(folder.ok());
@@ -114,6 +114,10 @@ TEST_F(VeskopDisplayMode, AFailedImageGivesBackTheDesktopMode) {
     VeskopOptions options;
     options.workingDirectory = folder.path();
     auto veskop = StartVeskop(server.get(), options);
+    XWindow box = server->WaitForWindow("ERROR", StartTimeout);
+    ASSERT_TRUE(box.found()) << veskop->Errors();
+    EXPECT_EQ(XorgServer::DesktopMode, server->CurrentMode()) << "the box came up in the show's mode";
+    ASSERT_TRUE(server->AnswerBox(box, "Return"));
     ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
     EXPECT_EQ(1, veskop->ExitStatus());
     ExpectDesktopMode();

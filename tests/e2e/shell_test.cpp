@@ -21,13 +21,6 @@ const char FullscreenQuestion[] =
     "Your Video Card. Use Windowed Mode Instead?\n";
 const char CloseNotice[] = "ERROR: Program Will Now Close.\n";
 
-void ExpectTicksInOrder(const FrameLines& frames) {
-    EXPECT_EQ("", frames.problem);
-    for (size_t i = 1; i < frames.ticks.size(); i++) {
-        ASSERT_GE(TicksBetween(frames.ticks[i - 1], frames.ticks[i]), 0) << "frame " << i;
-    }
-}
-
 TEST(VeskopShell, OpensFullscreenWritesItsLinesAndEscapeEndsItWith27) {
     XvfbServer server(640, 480);
     ASSERT_TRUE(server.ok());

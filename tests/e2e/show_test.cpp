@@ -18,7 +18,7 @@
 #include "audio_analysis.h"
 #include "demo/meshes/mesh_data.h"
 #include "gl_trace.h"
-#include "image_compare.h"
+#include "scene_checks.h"
 #include "veskop_run.h"
 #include "x_server.h"
 
@@ -36,13 +36,6 @@ const char* const ImageFiles[] = {
     "data/sovepose2.png",  "data/vardlum.png",
 };
 const char RestartText[] = "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.";
-
-// A picture of the show is judged by its root-mean-square difference from the image file
-// stretched to the screen. The texture goes through a nearest stretch to powers of two and then
-// trilinear filtering back to 640x480, which leaves up to about 0.04 (data/vardlum.png, 640x480
-// made 1024x512 and back); any other image of the show, or the right one upside down, differs
-// by more than 0.2.
-const double ImageTolerance = 0.08;
 
 std::string Milliseconds(std::int64_t ms) {
     return std::to_string(ms) + " ms";
@@ -69,94 +62,6 @@ std::string WithoutDiskAudioNotice(const std::string& errors) {
 void RecordSoundInto(VeskopOptions* options, const std::string& path) {
     options->environment.emplace_back("SDL_AUDIODRIVER", "disk");
     options->environment.emplace_back("SDL_DISKAUDIOFILE", path);
-}
-
-// The pixel of the 640x480 picture at which a point of the 3D scenes appears, with the camera at
-// its start (2.5 units from the origin) and the square 45-degree projection stretched sideways.
-struct Pixel {
-    int x, y;
-};
-Pixel ProjectScenePoint(double x, double y) {
-    const double scale = 1.0 / (std::tan(22.5 * M_PI / 180.0) * 2.5);
-    return Pixel{static_cast<int>(std::lround(320.0 + x * scale * 320.0)),
-                 static_cast<int>(std::lround(240.0 - y * scale * 240.0))};
-}
-
-// The cube scene, with the picture's top left corner at (left, top) of the screenshot: a solid
-// shape at the centre and black corners.
-void ExpectCubeScene(const Screenshot& shot, int left, int top) {
-    ASSERT_TRUE(shot.ok());
-    EXPECT_GT(shot.LitPixels(left + 280, top + 200, left + 360, top + 280), 80 * 80 * 3 / 4)
-        << "no cube at the centre";
-    EXPECT_EQ(0, shot.LitPixels(left, top, left + 100, top + 100)) << "the corners stay black";
-    EXPECT_EQ(0, shot.LitPixels(left + 540, top + 380, std::min(shot.width, left + 640),
-                                std::min(shot.height, top + 480)));
-}
-
-// The mesh scene: each mesh lit, in blue, in its own band of rows around the place where it is
-// put. A mesh is 1 unit long and spins about the vertical axis, but it is less than 0.25 units
-// high, so the bands (half-heights in pixels) do not meet; within a band it shows whatever its
-// angle, though where its surfaces overlap the additive blending can wash it out to white.
-void ExpectMeshScene(const Screenshot& shot, int left, int top) {
-    ASSERT_TRUE(shot.ok());
-    struct Place {
-        const char* name;
-        double x, y;     // world units
-        int halfHeight;  // pixels
-    };
-    const Place places[] = {{"A", -0.4, 0.2, 20}, {"B", 0.0, 0.0, 10}, {"C", 0.2, -0.2, 10}};
-    int allLit = 0, allColoured = 0;
-    for (const Place& place : places) {
-        Pixel centre = ProjectScenePoint(place.x, place.y);
-        int lit = 0, coloured = 0;
-        for (int y = top + centre.y - place.halfHeight; y <= top + centre.y + place.halfHeight; y++) {
-            for (int x = std::max(0, left + centre.x - 170);
-                 x < std::min(shot.width, left + centre.x + 170); x++) {
-                auto pixel = shot.At(x, y);
-                if (pixel[0] | pixel[1] | pixel[2]) lit++;
-                if (pixel[2] > pixel[0] + 32) coloured++;  // blue clearly above red
-            }
-        }
-        EXPECT_GT(lit, 200) << "mesh " << place.name << " is not in the rows around y = "
-                            << centre.y;
-        EXPECT_GT(coloured, 50) << "mesh " << place.name << " is not lit in colour";
-        allLit += lit;
-        allColoured += coloured;
-    }
-    EXPECT_GT(allColoured, allLit / 2) << "the meshes are mostly not coloured";
-    EXPECT_EQ(0, shot.LitPixels(left, top, left + 640, top + 140)) << "above the meshes";
-    EXPECT_EQ(0, shot.LitPixels(left, top + 360, std::min(shot.width, left + 640),
-                                std::min(shot.height, top + 480)))
-        << "below the meshes";
-}
-
-// An image scene: the screenshot (or its part at left, top) shows imageFile upright and filling
-// the picture.
-void ExpectImageScene(const std::string& shotPath, const std::string& imageFile, int left,
-                      int top) {
-    std::string stem = shotPath.substr(0, shotPath.size() - 4);
-    std::string picture = shotPath;
-    if (left != 0 || top != 0) {
-        picture = stem + "-window.png";
-        ASSERT_TRUE(CropImage(shotPath, left, top, 640, 480, picture));
-    }
-    std::string reference = stem + "-expected.png";
-    ASSERT_TRUE(MakeScreenReference(imageFile, 640, 480, reference));
-    double difference = ImageDifference(picture, reference);
-    ASSERT_GE(difference, 0.0) << "cannot compare " << picture << " with " << reference;
-    EXPECT_LT(difference, ImageTolerance) << picture << " does not show " << imageFile;
-}
-
-void ExpectTicksInOrder(const FrameLines& frames) {
-    EXPECT_EQ("", frames.problem);
-    for (size_t i = 1; i < frames.ticks.size(); i++) {
-        ASSERT_GE(TicksBetween(frames.ticks[i - 1], frames.ticks[i]), 0) << "frame " << i;
-    }
-}
-
-std::uint32_t FirstFrameTick(const ChildProcess& veskop) {
-    FrameLines frames = ParseFrameLines(veskop.Output());
-    return frames.ticks.empty() ? 0 : frames.ticks.front();
 }
 
 // What most runs here start from: a working folder with a copy of data/, an X server of their
@@ -433,15 +338,35 @@ struct EndedRun {
     std::string output, errors;
 };
 
+// A failed image load names the file on standard error, then shows that text in a box captioned
+// "ERROR", which the stand-in also writes to standard error.
+std::string ImageFailureErrors(const std::string& line) {
+    return line + "\n" + "ERROR: " + line + "\n";
+}
+
+// Runs them side by side on server, answering each "ERROR" box with Return as it comes up.
 std::vector<EndedRun> RunAllToTheirEnd(const XvfbServer& server,
                                        const std::vector<VeskopOptions>& runs) {
     std::vector<std::unique_ptr<ChildProcess>> started;
     double start = NowSeconds();
     for (const VeskopOptions& options : runs) started.push_back(StartVeskop(&server, options));
     std::vector<EndedRun> ended(runs.size());
+    std::vector<bool> done(runs.size(), false);
+    size_t running = runs.size();
+    while (running > 0 && NowSeconds() < start + ExitTimeout) {
+        for (size_t i = 0; i < started.size(); i++) {
+            if (done[i] || started[i]->Running()) continue;
+            started[i]->WaitForExit(0.0);
+            ended[i].status = started[i]->ExitStatus();
+            ended[i].seconds = NowSeconds() - start;
+            done[i] = true;
+            running--;
+        }
+        XWindow box = server.FindWindow("ERROR");
+        if (box.found()) server.AnswerBox(box, "Return");
+        SleepSeconds(0.02);
+    }
     for (size_t i = 0; i < started.size(); i++) {
-        if (started[i]->WaitForExit(ExitTimeout)) ended[i].status = started[i]->ExitStatus();
-        ended[i].seconds = NowSeconds() - start;
         ended[i].output = started[i]->Output();
         ended[i].errors = started[i]->Errors();
     }
@@ -459,17 +384,25 @@ TEST_F(VeskopSetUpFailure, WithoutADataFolderItSaysWhereToStartItAndEndsWith1) {
     ASSERT_TRUE(empty.ok());
     options.workingDirectory = empty.path();
     std::string screenBefore = ScreenGeometry(server);
-    EndedRun run = RunAllToTheirEnd(server, {options})[0];
-
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ("veskop: cannot load data/startlogo2.png: there is no data folder in the working "
-              "directory; start veskop from the folder that holds data/\n",
-              run.errors);
-    EXPECT_EQ("", run.output) << "no frame, no music";
-    EXPECT_LT(run.seconds, 5.0);
-    // The fullscreen window is gone and the screen is as it was.
+    double start = NowSeconds();
+    auto veskop = StartVeskop(&server, options);
+    XWindow box = server.WaitForWindow("ERROR", StartTimeout);
+    ASSERT_TRUE(box.found()) << veskop->Errors();
+    EXPECT_LT(NowSeconds() - start, 5.0);
+    // By the time the box is up, the fullscreen window is gone and the screen is as it was.
     EXPECT_FALSE(server.FindWindow("VESKOP").found());
     EXPECT_EQ(screenBefore, ScreenGeometry(server));
+    EXPECT_LE(box.width, 640) << "the text is not wrapped to the screen";
+    server.TakeScreenshot(TestArtifactDirectory() + "/box.png");
+    ASSERT_TRUE(server.AnswerBox(box, "Return"));
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
+
+    EXPECT_EQ(1, veskop->ExitStatus());
+    EXPECT_EQ(ImageFailureErrors("veskop: cannot load data/startlogo2.png: there is no data folder "
+                                 "in the working directory; start veskop from the folder that "
+                                 "holds data/"),
+              veskop->Errors());
+    EXPECT_EQ("", veskop->Output()) << "no frame, no music";
 }
 
 TEST_F(VeskopSetUpFailure, EachMissingImageIsNamedAndEndsItWith1) {
@@ -488,7 +421,8 @@ TEST_F(VeskopSetUpFailure, EachMissingImageIsNamedAndEndsItWith1) {
     for (int slot = 0; slot < 5; slot++) {
         SCOPED_TRACE(ImageFiles[slot]);
         EXPECT_EQ(1, ended[slot].status);
-        EXPECT_EQ(std::string("veskop: cannot load ") + ImageFiles[slot] + ": the file is missing\n",
+        EXPECT_EQ(ImageFailureErrors(std::string("veskop: cannot load ") + ImageFiles[slot] +
+                                     ": the file is missing"),
                   ended[slot].errors);
         EXPECT_EQ("", ended[slot].output);
     }
@@ -513,15 +447,17 @@ TEST_F(VeskopSetUpFailure, AFileThatIsNotAPngAndACorruptPngAreNamedWithTheReason
 
     EXPECT_EQ(1, ended[0].status);
     // The decoder is never started on it, so it has nothing to say.
-    EXPECT_EQ("veskop: cannot load data/pizza2.png: the file is not a PNG image\n", ended[0].errors);
+    EXPECT_EQ(ImageFailureErrors("veskop: cannot load data/pizza2.png: the file is not a PNG image"),
+              ended[0].errors);
     EXPECT_EQ(1, ended[1].status);
-    const std::string line = "veskop: cannot load data/sovepose2.png: the PNG image cannot be decoded\n";
+    const std::string lines =
+        ImageFailureErrors("veskop: cannot load data/sovepose2.png: the PNG image cannot be decoded");
     const std::string& errors = ended[1].errors;
     EXPECT_EQ(0u, errors.find("libpng error: ")) << errors;  // the decoder's own text first
-    ASSERT_GE(errors.size(), line.size());
-    EXPECT_EQ(line, errors.substr(errors.size() - line.size())) << errors;
-    std::istringstream lines(errors.substr(0, errors.size() - line.size()));
-    for (std::string text; std::getline(lines, text);) {
+    ASSERT_GE(errors.size(), lines.size());
+    EXPECT_EQ(lines, errors.substr(errors.size() - lines.size())) << errors;
+    std::istringstream decoderLines(errors.substr(0, errors.size() - lines.size()));
+    for (std::string text; std::getline(decoderLines, text);) {
         EXPECT_EQ(0u, text.find("libpng ")) << "not the decoder's: " << text;
     }
     for (const EndedRun& run : ended) EXPECT_EQ("", run.output);

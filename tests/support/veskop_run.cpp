@@ -112,7 +112,9 @@ FrameLines ParseFrameLines(const std::string& output) {
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
-        lines.push_back(output.substr(start, end - start));
+        size_t length = end - start;
+        if (length > 0 && output[end - 1] == '\r') length--;  // a Windows program's line end
+        lines.push_back(output.substr(start, length));
     }
     FrameLines frames;
     for (size_t i = 0; i < lines.size(); i++) {
@@ -141,6 +143,18 @@ FrameLines ParseFrameLines(const std::string& output) {
     return frames;
 }
 
+void ExpectTicksInOrder(const FrameLines& frames) {
+    EXPECT_EQ("", frames.problem);
+    for (size_t i = 1; i < frames.ticks.size(); i++) {
+        ASSERT_GE(TicksBetween(frames.ticks[i - 1], frames.ticks[i]), 0) << "frame " << i;
+    }
+}
+
+std::uint32_t FirstFrameTick(const ChildProcess& veskop) {
+    FrameLines frames = ParseFrameLines(veskop.Output());
+    return frames.ticks.empty() ? 0 : frames.ticks.front();
+}
+
 std::int64_t TicksBetween(std::uint32_t from, std::uint32_t to) {
     return static_cast<std::int32_t>(to - from);
 }
@@ -149,7 +163,7 @@ bool FindTickAfter(const std::string& output, const std::string& text, std::uint
     size_t at = output.find(text);
     if (at == std::string::npos) return false;
     size_t start = at + text.size();
-    size_t end = output.find('\n', start);
+    size_t end = output.find_first_of("\r\n", start);
     if (end == std::string::npos || end == start || end - start > 10) return false;
     std::string digits = output.substr(start, end - start);
     if (digits.find_first_not_of("0123456789") != std::string::npos) return false;

@@ -70,7 +70,8 @@ private:
 // SDL's dummy driver unless the options say otherwise.
 std::unique_ptr<ChildProcess> StartVeskop(const XServer* server, const VeskopOptions& options = {});
 
-// The diagnostic lines of the frames: each frame writes its tick count, then "test??".
+// The diagnostic lines of the frames: each frame writes its tick count, then "test??". Lines end
+// in a line feed, or in a carriage return and a line feed (a Windows program's text output).
 struct FrameLines {
     std::vector<std::uint32_t> ticks;     // one per frame, in order
     std::vector<std::string> otherLines;  // lines that are not a frame's
@@ -78,6 +79,10 @@ struct FrameLines {
 };
 // A frame whose lines are not all written yet is left out.
 FrameLines ParseFrameLines(const std::string& output);
+// Checks that the frames' lines are well formed and their tick counts never go back.
+void ExpectTicksInOrder(const FrameLines& frames);
+// The tick count of the first frame written so far; 0 when there is none.
+std::uint32_t FirstFrameTick(const ChildProcess& veskop);
 
 // Milliseconds from `from` to `to` on the wrapping 32-bit tick counter.
 std::int64_t TicksBetween(std::uint32_t from, std::uint32_t to);

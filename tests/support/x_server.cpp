@@ -134,10 +134,15 @@ CommandResult XServer::Run(const std::vector<std::string>& argv, double timeoutS
     return RunCommand(argv, ClientOptions(), timeoutSeconds);
 }
 
-std::vector<XWindow> XServer::TopLevelWindows() const {
+std::vector<XWindow> XServer::TopLevelWindows() const { return ListWindows("-children"); }
+
+std::vector<XWindow> XServer::AllWindows() const { return ListWindows("-tree"); }
+
+std::vector<XWindow> XServer::ListWindows(const std::string& option) const {
     std::vector<XWindow> windows;
-    CommandResult listing = Run({"xwininfo", "-root", "-children"});
-    // '     0x200009 "VESKOP": ("veskop" "veskop")  640x480+0+0  +0+0'
+    CommandResult listing = Run({"xwininfo", "-root", option});
+    // '     0x200009 "VESKOP": ("veskop" "veskop")  640x480+0+0  +0+0', the last place on the
+    // screen; windows inside others are indented further.
     static const std::regex line(
         R"re(^\s*(0x[0-9a-fA-F]+) "(.*)": \(.*\)\s+(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+?(-?\d+)\+?(-?\d+)\s*$)re");
     std::istringstream lines(listing.output);
@@ -161,17 +166,35 @@ bool XServer::IsMapped(const std::string& id) const {
     return Run({"xwininfo", "-id", id}).output.find("Map State: IsViewable") != std::string::npos;
 }
 
-XWindow XServer::FindWindow(const std::string& title) const {
-    for (const XWindow& window : TopLevelWindows()) {
+XWindow XServer::FindMapped(const std::vector<XWindow>& windows,
+                               const std::string& title) const {
+    for (const XWindow& window : windows) {
         if (window.title == title && IsMapped(window.id)) return window;
     }
     return XWindow{};
 }
 
+XWindow XServer::FindWindow(const std::string& title) const {
+    return FindMapped(TopLevelWindows(), title);
+}
+
+XWindow XServer::FindAnyWindow(const std::string& title) const {
+    return FindMapped(AllWindows(), title);
+}
+
 XWindow XServer::WaitForWindow(const std::string& title, double timeoutSeconds) const {
+    return WaitForMapped(false, title, timeoutSeconds);
+}
+
+XWindow XServer::WaitForAnyWindow(const std::string& title, double timeoutSeconds) const {
+    return WaitForMapped(true, title, timeoutSeconds);
+}
+
+XWindow XServer::WaitForMapped(bool nested, const std::string& title,
+                                  double timeoutSeconds) const {
     double deadline = NowSeconds() + timeoutSeconds;
     for (;;) {
-        XWindow window = FindWindow(title);
+        XWindow window = nested ? FindAnyWindow(title) : FindWindow(title);
         if (window.found() || NowSeconds() >= deadline) return window;
         SleepSeconds(0.05);
     }
@@ -197,6 +220,18 @@ bool XServer::TapKey(const std::string& key) const {
 
 bool XServer::FocusWindow(const XWindow& window) const {
     return window.found() && Run({"xdotool", "windowfocus", window.id}).status == 0;
+}
+
+bool XServer::AnswerBox(const XWindow& box, const std::string& key) const {
+    if (!FocusWindow(box) || !TapKey(key)) return false;
+    double deadline = NowSeconds() + 5.0;
+    for (;;) {
+        bool listed = false;
+        for (const XWindow& window : AllWindows()) listed |= window.id == box.id;
+        if (!listed) return true;
+        if (NowSeconds() >= deadline) return false;
+        SleepSeconds(0.05);
+    }
 }
 
 bool XServer::CloseWindow(const XWindow& window) const {

@@ -56,15 +56,22 @@ public:
     CommandResult Run(const std::vector<std::string>& argv, double timeoutSeconds = 10.0) const;
 
     std::vector<XWindow> TopLevelWindows() const;
+    // Every window, those inside others too: a Wine desktop holds its programs' windows.
+    std::vector<XWindow> AllWindows() const;
     // The first mapped top-level window with exactly this title; not found() when none.
     XWindow FindWindow(const std::string& title) const;
     XWindow WaitForWindow(const std::string& title, double timeoutSeconds) const;
+    // The same among all windows.
+    XWindow FindAnyWindow(const std::string& title) const;
+    XWindow WaitForAnyWindow(const std::string& title, double timeoutSeconds) const;
     bool WaitForWindowGone(const std::string& title, double timeoutSeconds) const;
 
     // Keys by X key name: "Escape", "F1", "Return", "alt+F4".
     bool HoldKey(const std::string& key, double seconds) const;  // down, held, up
     bool TapKey(const std::string& key) const;                   // down and up at once
     bool FocusWindow(const XWindow& window) const;
+    // Answers a message box as a user does, with `key` ("Return"), and waits until it is gone.
+    bool AnswerBox(const XWindow& box, const std::string& key) const;
     // Sends the window WM_DELETE_WINDOW, as a window manager does when its close box is clicked.
     bool CloseWindow(const XWindow& window) const;
 
@@ -76,6 +83,10 @@ protected:
     void Stop();
 
 private:
+    // Windows as `xwininfo -root <option>` lists them.
+    std::vector<XWindow> ListWindows(const std::string& option) const;
+    XWindow FindMapped(const std::vector<XWindow>& windows, const std::string& title) const;
+    XWindow WaitForMapped(bool nested, const std::string& title, double timeoutSeconds) const;
     bool IsMapped(const std::string& id) const;
 
     std::unique_ptr<ChildProcess> process_;

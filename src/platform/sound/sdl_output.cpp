@@ -18,13 +18,6 @@ void SDLCALL FillAudioBuffer(void*, Uint8* stream, int bytes) {
     MixOutput(Mixer, reinterpret_cast<std::int16_t*>(stream), bytes / int(2 * sizeof(std::int16_t)));
 }
 
-// Frames per device buffer: the smallest power of two holding about 20 ms (1024 at 44100 Hz).
-Uint16 DeviceBufferFrames(int rate) {
-    Uint16 frames = 256;
-    while (frames < rate / 48) frames = Uint16(frames * 2);
-    return frames;
-}
-
 }  // namespace
 
 bool OpenSoundOutput(int rate, SongMixer* mixer) {
@@ -36,7 +29,7 @@ bool OpenSoundOutput(int rate, SongMixer* mixer) {
     wanted.freq = rate;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 2;
-    wanted.samples = DeviceBufferFrames(rate);
+    wanted.samples = Uint16(DeviceBufferFrames(rate));
     wanted.callback = FillAudioBuffer;
     // No changes allowed: SDL converts to whatever the device takes, so the mixer always renders
     // exactly this format.

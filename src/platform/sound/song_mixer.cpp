@@ -91,3 +91,9 @@ void MixOutput(SongMixer* mixer, std::int16_t* out, int frames) {
         frames -= written;
     }
 }
+
+int DeviceBufferFrames(int rate) {
+    int frames = 256;
+    while (frames < rate / 48) frames *= 2;
+    return frames;
+}

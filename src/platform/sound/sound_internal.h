@@ -51,4 +51,8 @@ void MixerForget(SongMixer* mixer, FMUSIC_MODULE* song);
 // Renders frames of signed 16-bit interleaved stereo into out (2 * frames values).
 void MixOutput(SongMixer* mixer, std::int16_t* out, int frames);
 
+// Frames per device buffer for an output at rate Hz: the smallest power of two holding about
+// 20 ms (1024 at 44100 Hz), at least 256.
+int DeviceBufferFrames(int rate);
+
 #endif

@@ -7,11 +7,38 @@
 #include "sdl_state.h"
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
 const UINT ButtonsMask = 0x0000000F;
 const UINT IconMask = 0x000000F0;
+
+// Windows breaks a long line of a message box between words to fit the screen; SDL's dialog
+// grows as wide as the line instead. So a line longer than this many characters is broken at its
+// last space before it (or its first after, for a longer word).
+const size_t WrapColumn = 64;
+
+std::string WrapLongLines(std::string text) {
+    size_t lineStart = 0;
+    for (;;) {
+        const size_t lineEnd = text.find('\n', lineStart);
+        const size_t length = (lineEnd == std::string::npos ? text.size() : lineEnd) - lineStart;
+        if (length > WrapColumn) {
+            size_t space = text.rfind(' ', lineStart + WrapColumn);
+            if (space == std::string::npos || space <= lineStart) {
+                space = text.find(' ', lineStart + WrapColumn);
+            }
+            if (space != std::string::npos && (lineEnd == std::string::npos || space < lineEnd)) {
+                text[space] = '\n';
+                lineStart = space + 1;
+                continue;
+            }
+        }
+        if (lineEnd == std::string::npos) return text;
+        lineStart = lineEnd + 1;
+    }
+}
 
 Uint32 IconFlagOf(UINT type) {
     switch (type & IconMask) {
@@ -50,7 +77,8 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     HWND__* ownerWindow = FindWindowRecord(owner);
     box.window = ownerWindow != nullptr ? ownerWindow->sdl : nullptr;
     box.title = caption;
-    box.message = text;
+    const std::string wrapped = WrapLongLines(text);
+    box.message = wrapped.c_str();
     box.numbuttons = question ? 2 : 1;
     box.buttons = question ? yesNo : ok;
 
