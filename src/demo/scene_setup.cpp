@@ -42,6 +42,8 @@ std::string ImageFailureText(const char* path) {
                         "folder that holds data/";
     }
     if (!std::filesystem::exists(path, error)) return failed + "the file is missing";
+    // Not opened unless it is a regular file: a FIFO would wait for a writer.
+    if (!std::filesystem::is_regular_file(path, error)) return failed + "it is not a regular file";
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return failed + "the file cannot be read";
     static const unsigned char PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

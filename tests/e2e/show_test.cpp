@@ -428,10 +428,13 @@ TEST_F(VeskopSetUpFailure, EachMissingImageIsNamedAndEndsItWith1) {
     }
 }
 
-TEST_F(VeskopSetUpFailure, AFileThatIsNotAPngAndACorruptPngAreNamedWithTheReason) {
-    WorkingFolder notPng, corrupt;
-    ASSERT_TRUE(notPng.ok() && corrupt.ok());
+TEST_F(VeskopSetUpFailure, AFileThatIsNotAPngACorruptPngAndAFifoAreNamedWithTheReason) {
+    WorkingFolder notPng, corrupt, fifo;
+    ASSERT_TRUE(notPng.ok() && corrupt.ok() && fifo.ok());
     ASSERT_TRUE(notPng.Write("data/pizza2.png", "a slice of pizza, in words\n"));
+    // Opening a FIFO waits for a writer: one that nothing writes to must not hang the start.
+    ASSERT_TRUE(fifo.Remove("data/pizza2.png"));
+    ASSERT_EQ(0, mkfifo(fifo.File("data/pizza2.png").c_str(), 0600));
     // One byte changed in the middle of the image data: its chunk's checksum no longer holds.
     std::string bytes = ReadFile(corrupt.File("data/sovepose2.png"));
     ASSERT_GT(bytes.size(), 1000u);
@@ -443,7 +446,10 @@ TEST_F(VeskopSetUpFailure, AFileThatIsNotAPngAndACorruptPngAreNamedWithTheReason
     first.logName = "not-a-png";
     second.workingDirectory = corrupt.path();
     second.logName = "corrupt";
-    std::vector<EndedRun> ended = RunAllToTheirEnd(server, {first, second});
+    VeskopOptions third;
+    third.workingDirectory = fifo.path();
+    third.logName = "fifo";
+    std::vector<EndedRun> ended = RunAllToTheirEnd(server, {first, second, third});
 
     EXPECT_EQ(1, ended[0].status);
     // The decoder is never started on it, so it has nothing to say.
@@ -460,6 +466,9 @@ TEST_F(VeskopSetUpFailure, AFileThatIsNotAPngAndACorruptPngAreNamedWithTheReason
     for (std::string text; std::getline(decoderLines, text);) {
         EXPECT_EQ(0u, text.find("libpng ")) << "not the decoder's: " << text;
     }
+    EXPECT_EQ(1, ended[2].status);
+    EXPECT_EQ(ImageFailureErrors("veskop: cannot load data/pizza2.png: it is not a regular file"),
+              ended[2].errors);
     for (const EndedRun& run : ended) EXPECT_EQ("", run.output);
 }
 

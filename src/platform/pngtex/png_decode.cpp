@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <sys/stat.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -125,6 +127,9 @@ int DecodeGuarded(DecodeJob* job) {
 }  // namespace
 
 int ReadPngFile(const char* filename, double screenGamma, PngImage* image) {
+    // Only a regular file is opened: opening a FIFO waits for a writer that may never come.
+    struct stat info;
+    if (stat(filename, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
     FILE* file = fopen(filename, "rb");
     if (file == NULL) return 0;
     unsigned char signature[sizeof PngSignature];

@@ -27,9 +27,9 @@
 //   - Unpack state: GL_UNPACK_* pixel-store settings are saved and restored around the upload.
 //
 // Returns 1 when the texture was filled, 0 when not. On 0 the bound texture is left without
-// image data: the file could not be opened or closed, did not start with the PNG signature, or
-// the decoder reported an error (a bad chunk, a CRC error, a truncated file, a colour type or
-// size it cannot take). A file without the signature fails before libpng runs and writes
+// image data: the file is not a regular file (a FIFO is never opened), could not be opened or
+// closed, did not start with the PNG signature, or the decoder reported an error (a bad chunk, a
+// CRC error, a truncated file, a colour type or size it cannot take). A file without the signature fails before libpng runs and writes
 // nothing. libpng's default handlers write its texts to standard error ("libpng error: %s",
 // "libpng warning: %s"); nothing else is printed.
 //
