@@ -6,6 +6,7 @@
 #include <signal.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "veskop_run.h"
@@ -216,6 +217,19 @@ TEST(VeskopShell, WithoutA640x480ModeNoEndsItWith1) {
     EXPECT_EQ(1, veskop->ExitStatus());  // the start-up failed: not a success
     EXPECT_EQ(std::string(FullscreenQuestion) + CloseNotice, veskop->Errors());
     EXPECT_TRUE(ParseFrameLines(veskop->Output()).ticks.empty());
+}
+
+// The X server ends under a running show (a session closed, a server that crashed): the show
+// cannot go on, and must end rather than wait forever on the dead connection.
+TEST(VeskopShell, WhenTheDisplayGoesAwayItEndsWith1) {
+    auto server = std::make_unique<XvfbServer>(640, 480);
+    ASSERT_TRUE(server->ok());
+    auto veskop = StartVeskop(server.get());
+    ASSERT_TRUE(veskop->WaitForOutput("test??\n", StartTimeout)) << veskop->Errors();
+    server.reset();
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout)) << "still running without its display";
+    EXPECT_EQ(1, veskop->ExitStatus());
+    EXPECT_NE(std::string::npos, veskop->Errors().find("Display lost: ")) << veskop->Errors();
 }
 
 TEST(VeskopShell, WithNoDisplayItTellsOnStandardErrorAndEndsWith1) {

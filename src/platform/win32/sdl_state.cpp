@@ -1,8 +1,10 @@
 // The stand-in's shared state, SDL video start-up, the exit-time clean-up and the close signals.
 #include "sdl_state.h"
 
+#include <X11/Xlib.h>
 #include <signal.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +32,20 @@ void OnCloseSignal(int signalNumber) {
     CloseSignalled = 1;
 }
 
+// The X server went away (it ended, or the session closed): nothing can be drawn or asked any
+// more. Xlib's own handler exits from inside the failing call, and the exit-time clean-up would
+// then wait forever for answers on the dead connection; this one marks the display lost first,
+// so that the clean-up leaves it alone. Must not return: Xlib exits when it does.
+bool DisplayLost = false;
+bool ReleasingDisplay = false;
+
+int OnDisplayLost(Display*) {
+    if (DisplayLost || ReleasingDisplay) _exit(1);  // lost again while exiting: no second exit
+    DisplayLost = true;
+    std::fputs("Display lost: the connection to the X server is broken\n", stderr);
+    std::exit(1);
+}
+
 // Runs at every normal process exit, also the exits that skip the program's teardown (the end of
 // the show, a failed image load): destroying the SDL windows gives the display back the mode it
 // had before a fullscreen window changed it. Only video is shut down; the sound player closes its
@@ -37,6 +53,12 @@ void OnCloseSignal(int signalNumber) {
 void ReleaseDisplayAtExit() {
     StandInState& state = State();
     if (!state.videoReady) return;
+    ReleasingDisplay = true;
+    if (DisplayLost) {  // the server and its modes are gone with it
+        state.videoReady = false;
+        state.shutDown = true;
+        return;
+    }
     SDL_GL_MakeCurrent(nullptr, nullptr);
     state.currentContext = nullptr;
     state.currentDC = nullptr;
@@ -119,6 +141,7 @@ bool EnsureVideo() {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    if (driver != nullptr && std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(OnDisplayLost);
     // Characters come from TranslateMessage, as on Windows, not from an input method.
     SDL_StopTextInput();
     SDL_ShowCursor(state.cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
