@@ -426,6 +426,34 @@ TEST_F(VeskopShow, RunsSilentlyWithoutTheModuleOrWithoutASoundDevice) {
     EXPECT_TRUE(FindTickAfter(withoutDevice->Output(), "Error initializing output device.", &tick));
 }
 
+// The module cut in half: the sound library refuses it as unreadable, the player says so with
+// the library's text, and the show runs on without music.
+TEST_F(VeskopShow, RunsSilentlyWithACutModuleAndSaysItCannotBeLoaded) {
+    const std::string module = ReadFile(folder.File("data/LUMAR7.XM"));
+    ASSERT_GT(module.size(), 1000u);
+    ASSERT_TRUE(folder.Write("data/LUMAR7.XM", module.substr(0, module.size() / 2)));
+    const std::string recording = folder.File("music.raw");
+    RecordSoundInto(&options, recording);
+    auto veskop = StartVeskop(&server, options);
+    ASSERT_TRUE(veskop->WaitForOutput("test??\n", StartTimeout)) << veskop->Errors();
+    SleepSeconds(1.0);
+    ASSERT_TRUE(veskop->Running()) << "the show did not go on";
+    veskop->Signal(SIGTERM);
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
+    EXPECT_EQ(0, veskop->ExitStatus());
+
+    FrameLines frames = ParseFrameLines(veskop->Output());
+    ExpectTicksInOrder(frames);
+    EXPECT_GT(frames.ticks.size(), 10u);
+    EXPECT_EQ(frames.otherLines, std::vector<std::string>{"Error loading file"});
+    std::uint32_t tick = 0;
+    EXPECT_TRUE(FindTickAfter(veskop->Output(), "Error loading file", &tick));
+    StereoSamples samples = ReadRawStereo(recording);
+    EXPECT_GT(samples.size(), size_t(AudioRate)) << "the device was not played";
+    EXPECT_EQ(-1, FirstSoundingFrame(samples)) << "something was heard";
+    EXPECT_EQ("", WithoutDiskAudioNotice(veskop->Errors()));
+}
+
 // A run that is expected to end during its set-up.
 struct EndedRun {
     int status = -1;
