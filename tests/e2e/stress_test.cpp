@@ -181,7 +181,8 @@ TEST_F(VeskopStress, F1FiftyTimesRemakesEverythingInBoundedMemoryAndTheMusicPlay
 }
 
 // The camera moves one unit per frame while F3 is held: through the whole cube scene it passes
-// the centre within three frames, turns round and keeps going, hundreds of units.
+// the centre within three frames, faces the other way and keeps going, hundreds of units, until
+// the cube is a dot in front of it or beyond the far plane.
 TEST_F(VeskopStress, F3HeldThroughTheCubeSceneMovesTheCameraEveryFrameAndTheShowGoesOn) {
     options.clockSpeed = 4.0;
     auto veskop = StartVeskop(&server, options);
@@ -199,7 +200,8 @@ TEST_F(VeskopStress, F3HeldThroughTheCubeSceneMovesTheCameraEveryFrameAndTheShow
     ASSERT_TRUE(server.CaptureScreen().SaveAs(cubePath));  // at once: the scene ends at 14.5 s
     Screenshot cube = Screenshot::Read(cubePath);
     ASSERT_TRUE(cube.ok());
-    EXPECT_EQ(0, cube.LitPixels(0, 0, 640, 480)) << "the cube is behind the camera";
+    // Unmoved, the cube covers thousands of pixels at the centre.
+    EXPECT_LT(cube.LitPixels(0, 0, 640, 480), 100) << "the camera has not gone far";
     ASSERT_TRUE(hold.WaitForExit(10.0));
     EXPECT_EQ(0, hold.ExitStatus());
     ASSERT_TRUE(veskop->Running()) << veskop->Errors();
