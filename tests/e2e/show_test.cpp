@@ -46,24 +46,6 @@ long FileSize(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? static_cast<long>(info.st_size) : 0;
 }
 
-// Standard error less SDL's notice that the disk audio driver is in use.
-std::string WithoutDiskAudioNotice(const std::string& errors) {
-    std::istringstream lines(errors);
-    std::string line, kept;
-    while (std::getline(lines, line)) {
-        if (line.rfind("CRITICAL: You are using the SDL disk i/o audio driver!", 0) == 0) continue;
-        if (line.rfind("CRITICAL:  Writing to file [", 0) == 0) continue;
-        kept += line + "\n";
-    }
-    return kept;
-}
-
-// Sound into a raw file, paced like a real device.
-void RecordSoundInto(VeskopOptions* options, const std::string& path) {
-    options->environment.emplace_back("SDL_AUDIODRIVER", "disk");
-    options->environment.emplace_back("SDL_DISKAUDIOFILE", path);
-}
-
 // What most runs here start from: a working folder with a copy of data/, an X server of their
 // own, and options that start veskop in that folder.
 class VeskopRun : public testing::Test {
@@ -329,6 +311,34 @@ TEST_F(VeskopShow, RunsSilentlyWithoutTheModuleOrWithoutASoundDevice) {
     EXPECT_GT(frames.ticks.size(), 10u);
     EXPECT_EQ(frames.otherLines, std::vector<std::string>{"Error initializing output device."});
     EXPECT_TRUE(FindTickAfter(withoutDevice->Output(), "Error initializing output device.", &tick));
+}
+
+// The module cut in half: the sound library refuses it as unreadable, the player says so with
+// the library's text, and the show runs on without music.
+TEST_F(VeskopShow, RunsSilentlyWithACutModuleAndSaysItCannotBeLoaded) {
+    const std::string module = ReadFile(folder.File("data/LUMAR7.XM"));
+    ASSERT_GT(module.size(), 1000u);
+    ASSERT_TRUE(folder.Write("data/LUMAR7.XM", module.substr(0, module.size() / 2)));
+    const std::string recording = folder.File("music.raw");
+    RecordSoundInto(&options, recording);
+    auto veskop = StartVeskop(&server, options);
+    ASSERT_TRUE(veskop->WaitForOutput("test??\n", StartTimeout)) << veskop->Errors();
+    SleepSeconds(1.0);
+    ASSERT_TRUE(veskop->Running()) << "the show did not go on";
+    veskop->Signal(SIGTERM);
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
+    EXPECT_EQ(0, veskop->ExitStatus());
+
+    FrameLines frames = ParseFrameLines(veskop->Output());
+    ExpectTicksInOrder(frames);
+    EXPECT_GT(frames.ticks.size(), 10u);
+    EXPECT_EQ(frames.otherLines, std::vector<std::string>{"Error loading file"});
+    std::uint32_t tick = 0;
+    EXPECT_TRUE(FindTickAfter(veskop->Output(), "Error loading file", &tick));
+    StereoSamples samples = ReadRawStereo(recording);
+    EXPECT_GT(samples.size(), size_t(AudioRate)) << "the device was not played";
+    EXPECT_EQ(-1, FirstSoundingFrame(samples)) << "something was heard";
+    EXPECT_EQ("", WithoutDiskAudioNotice(veskop->Errors()));
 }
 
 // A run that is expected to end during its set-up.

@@ -188,3 +188,19 @@ bool WaitForShowTime(ChildProcess& veskop, std::uint32_t origin, std::int64_t ms
         SleepSeconds(0.005);
     }
 }
+
+void RecordSoundInto(VeskopOptions* options, const std::string& path) {
+    options->environment.emplace_back("SDL_AUDIODRIVER", "disk");
+    options->environment.emplace_back("SDL_DISKAUDIOFILE", path);
+}
+
+std::string WithoutDiskAudioNotice(const std::string& errors) {
+    std::istringstream lines(errors);
+    std::string line, kept;
+    while (std::getline(lines, line)) {
+        if (line.rfind("CRITICAL: You are using the SDL disk i/o audio driver!", 0) == 0) continue;
+        if (line.rfind("CRITICAL:  Writing to file [", 0) == 0) continue;
+        kept += line + "\n";
+    }
+    return kept;
+}

@@ -98,4 +98,10 @@ bool WaitForShowTime(ChildProcess& veskop, std::uint32_t origin, std::int64_t ms
 // The tick count of the last complete frame written so far; false when there is none.
 bool LastFrameTick(const ChildProcess& veskop, std::uint32_t* tick);
 
+// The sound of a run goes into a raw file (signed 16-bit stereo), paced like a real device:
+// SDL's disk audio driver.
+void RecordSoundInto(VeskopOptions* options, const std::string& path);
+// Standard error less SDL's notice that the disk audio driver is in use.
+std::string WithoutDiskAudioNotice(const std::string& errors);
+
 #endif

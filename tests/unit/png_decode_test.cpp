@@ -334,4 +334,14 @@ TEST(PngDecode, HeadersBeyondTheTextureLimitFailFast) {
     EXPECT_EQ(atLimit.errors.find("texture limit"), std::string::npos) << atLimit.errors;
 }
 
+// Found by the fuzzer (tests/fuzz/findings/png_load): a 300-byte file whose tEXt chunk claims
+// 256 MiB. libpng's own chunk limit only warns for an ancillary chunk, and it then asked for the
+// claimed size; the decoder's allocator refuses it, and the file fails on its missing data.
+TEST(PngDecode, AChunkClaimingHundredsOfMegabytesIsNotAllocated) {
+    Decoded d;
+    Decode(FUZZ_FINDINGS_DIR "/png_load/text-chunk-claims-256-mib.png", &d);
+    EXPECT_EQ(d.ok, 0);
+    EXPECT_NE(d.errors.find("tEXt: insufficient memory"), std::string::npos) << d.errors;
+}
+
 }  // namespace

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -172,6 +173,84 @@ TEST_F(SoundLibraryTest, LoadSongRefusesAFifoAndAFileOverTheLimit) {
         // At the limit the file is read and is no module; past it, it is not read.
         EXPECT_EQ(FSOUND_GetError(), size == limit ? FMOD_ERR_FILE_FORMAT : FMOD_ERR_MEMORY) << size;
     }
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        for (int c; (c = std::fgetc(file)) != EOF;) bytes.push_back(std::uint8_t(c));
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+void PutLittleEndian(std::vector<std::uint8_t>& bytes, size_t at, int width, std::uint32_t value) {
+    for (int i = 0; i < width; i++) bytes[at + i] = std::uint8_t(value >> (8 * i));
+}
+
+// libopenmpt alone would load nearly all of these and play silence or a part of the song.
+TEST_F(SoundLibraryTest, CutAndCorruptModulesAreRefusedAsUnreadable) {
+    InitSilently();
+    const std::string path = Scratch("bad.xm");
+    auto codeOf = [&](const std::vector<std::uint8_t>& bytes) {
+        std::remove(path.c_str());  // a new file each time: rewriting one in place can wait for the disk
+        EXPECT_TRUE(WriteTestFile(path, bytes));
+        if (FMUSIC_LoadSong(path.c_str()) != nullptr) return int(FMOD_ERR_NONE);
+        return FSOUND_GetError();
+    };
+
+    // Two patterns, one instrument with its sample: the file header, each pattern header and its
+    // data, the instrument header, the sample header and the sample data are each cut somewhere.
+    TinyXmSong twoPatterns;
+    twoPatterns.orders = {0, 1};
+    const std::vector<std::uint8_t> song = BuildTinyXm(twoPatterns);
+    for (size_t length = 1; length < song.size(); length++) {
+        const std::vector<std::uint8_t> cut(song.begin(), song.begin() + long(length));
+        // Until the ID text is whole, nothing says it is a module.
+        ASSERT_EQ(codeOf(cut), length < 17 ? FMOD_ERR_FILE_FORMAT : FMOD_ERR_FILE_BAD) << "cut at " << length;
+    }
+    // The ninth instrument's sample is the last part of the show's module.
+    std::vector<std::uint8_t> module = ReadBytes(MODULE_PATH);
+    ASSERT_GT(module.size(), 100000u);
+    module.pop_back();
+    EXPECT_EQ(codeOf(module), FMOD_ERR_FILE_BAD) << "one byte short";
+
+    const struct {
+        const char* name;
+        size_t at;  // in the tiny song: patterns at 336, the instrument at 379, its sample at 642
+        int width;
+        std::uint32_t value;
+        int code;
+    } corrupt[] = {
+        {"header size counted from the file's start", 60, 4, 336, FMOD_ERR_FILE_BAD},
+        {"header size past the end", 60, 4, 0xfffffff0u, FMOD_ERR_FILE_BAD},
+        {"header too small for its orders", 60, 4, 20, FMOD_ERR_FILE_BAD},
+        {"no orders", 64, 2, 0, FMOD_ERR_FILE_BAD},
+        {"257 orders", 64, 2, 257, FMOD_ERR_FILE_BAD},
+        {"no channels", 68, 2, 0, FMOD_ERR_FILE_BAD},
+        {"33 channels", 68, 2, 33, FMOD_ERR_FILE_BAD},
+        {"257 patterns", 70, 2, 257, FMOD_ERR_FILE_BAD},
+        {"65535 patterns", 70, 2, 65535, FMOD_ERR_FILE_BAD},
+        {"129 instruments", 72, 2, 129, FMOD_ERR_FILE_BAD},
+        {"pattern header shorter than its fields", 336, 4, 0, FMOD_ERR_FILE_BAD},
+        {"pattern data past the end", 343, 2, 65535, FMOD_ERR_FILE_BAD},
+        {"instrument header shorter than its fields", 379, 4, 5, FMOD_ERR_FILE_BAD},
+        {"17 samples in an instrument", 406, 2, 17, FMOD_ERR_FILE_BAD},
+        {"sample data past the end", 642, 4, 0x7fffffffu, FMOD_ERR_FILE_BAD},
+        {"version 1.02", 58, 2, 0x0102, FMOD_ERR_VERSION},
+        {"version 0", 58, 2, 0, FMOD_ERR_VERSION},
+    };
+    const std::vector<std::uint8_t> tiny = BuildTinyXm(TinyXmSong{});
+    ASSERT_EQ(tiny[379], 7) << "the instrument moved";  // its header size, 263
+    for (const auto& each : corrupt) {
+        std::vector<std::uint8_t> bytes = tiny;
+        PutLittleEndian(bytes, each.at, each.width, each.value);
+        EXPECT_EQ(codeOf(bytes), each.code) << each.name;
+    }
+
+    // A whole image under a module's name is no module at all.
+    EXPECT_EQ(codeOf(ReadBytes(IMAGE_PATH)), FMOD_ERR_FILE_FORMAT);
+    EXPECT_EQ(codeOf(tiny), FMOD_ERR_NONE);
 }
 
 TEST_F(SoundLibraryTest, NullFreedAndStaleHandlesAreRefused) {

@@ -70,10 +70,10 @@ TEST_F(WindowProcTest, CloseAsksForQuitWithZero) {
 
 TEST_F(WindowProcTest, KeyMessagesSetAndClearTheirEntries) {
     EXPECT_EQ(Send(WM_KEYDOWN, 'A', 0x001E0001), 0);
-    EXPECT_TRUE(KeyDown['A']);
+    EXPECT_TRUE(KeyDown[unsigned('A')]);
     EXPECT_EQ(Send(WM_KEYDOWN, VK_F1), 0);
     EXPECT_EQ(Send(WM_KEYUP, 'A'), 0);
-    EXPECT_FALSE(KeyDown['A']);
+    EXPECT_FALSE(KeyDown[unsigned('A')]);
     EXPECT_TRUE(KeyDown[VK_F1]) << "other keys are left alone";
 
     // An entry cleared while the key is held comes back with the next auto-repeat.
@@ -97,10 +97,10 @@ TEST_F(WindowProcTest, SystemKeysAreNotRecorded) {
     EXPECT_EQ(Send(WM_SYSKEYDOWN, VkF10), DefaultResult);
     EXPECT_EQ(Send(WM_SYSKEYDOWN, 'X', 0x20000001), DefaultResult);  // Alt held
     EXPECT_FALSE(KeyDown[VkF10]);
-    EXPECT_FALSE(KeyDown['X']);
-    KeyDown['X'] = true;
+    EXPECT_FALSE(KeyDown[unsigned('X')]);
+    KeyDown[unsigned('X')] = true;
     EXPECT_EQ(Send(WM_SYSKEYUP, 'X'), DefaultResult);
-    EXPECT_TRUE(KeyDown['X']);
+    EXPECT_TRUE(KeyDown[unsigned('X')]);
     EXPECT_EQ(fakewin32::CallCount("DefWindowProcA"), 3);
 }
 

@@ -78,7 +78,7 @@ int32_t Noise::NextQ15() {
 }
 
 int32_t OnePole::LowPass(int32_t x) {
-    const int64_t target = static_cast<int64_t>(x) << 16;
+    const int64_t target = static_cast<int64_t>(x) * 65536;
     y += (target - y) / 65536 * k;
     return static_cast<int32_t>(y / 65536);
 }

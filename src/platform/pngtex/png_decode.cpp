@@ -26,6 +26,20 @@ struct DecodeJob {
     PngImage image;
 };
 
+// The most libpng may allocate at once. A valid image within the texture limit needs at most
+// about 8 MB (a row of a million 16-bit RGBA pixels; libpng's own cap on a chunk's data is
+// 8,000,000 bytes). That cap only warns for an ancillary chunk and then allocates what its length
+// field claims, so a 300-byte file whose text chunk says 2 GiB got 2 GiB; here the allocation
+// fails instead, libpng skips the chunk with a warning, and the load goes on or fails as the
+// rest of the file decides.
+const png_alloc_size_t MaxDecoderAllocation = 16u << 20;
+
+png_voidp PNGCBAPI AllocateBounded(png_structp, png_alloc_size_t size) {
+    return size <= MaxDecoderAllocation ? malloc(size) : NULL;
+}
+
+void PNGCBAPI FreeAllocation(png_structp, png_voidp memory) { free(memory); }
+
 uint64_t NextPowerOfTwo(uint32_t n) {
     uint64_t p = 1;
     while (p < n) p <<= 1;
@@ -143,7 +157,8 @@ int ReadPngFile(const char* filename, double screenGamma, PngImage* image) {
     memset(&job, 0, sizeof job);
     job.file = file;
     job.screenGamma = screenGamma;
-    job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
+    job.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL, NULL, AllocateBounded,
+                                       FreeAllocation);
     if (job.png != NULL) job.info = png_create_info_struct(job.png);
     int ok = job.info != NULL && DecodeGuarded(&job);
     png_destroy_read_struct(&job.png, &job.info, NULL);  // each may be NULL

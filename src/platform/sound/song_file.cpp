@@ -1,4 +1,5 @@
-// Module files: read whole into memory (bounded), recognised and decoded by libopenmpt.
+// Module files: read whole into memory (bounded), an XM's layout checked, recognised and decoded
+// by libopenmpt.
 #include "sound_internal.h"
 
 #include <libopenmpt/libopenmpt.h>
@@ -62,6 +63,8 @@ int OpenFailureCode(int error) {
 // Decodes bytes into a module, keeping libopenmpt's messages off the standard streams.
 int DecodeModule(const FileBytes& bytes, openmpt_module** module) {
     if (bytes.size == 0) return FMOD_ERR_FILE_FORMAT;
+    const int layout = CheckXmLayout(bytes.data, bytes.size);
+    if (layout != FMOD_ERR_NONE) return layout;
     size_t probeSize = openmpt_probe_file_header_get_recommended_size();
     if (probeSize > bytes.size) probeSize = bytes.size;
     const int probe = openmpt_probe_file_header(

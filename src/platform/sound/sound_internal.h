@@ -5,6 +5,7 @@
 
 #include <fmod.h>
 
+#include <cstddef>
 #include <cstdint>
 
 typedef struct openmpt_module openmpt_module;
@@ -19,9 +20,17 @@ constexpr long MaxSongFileBytes = 64L * 1024 * 1024;
 
 // Reads and decodes a module file. Returns FMOD_ERR_NONE and a new song (nextLoaded null), or
 // the failure's code: FILE_NOT_FOUND, FILE_FORMAT (no module), FILE_BAD (not a regular file,
-// unreadable, or a module with nothing to play), MEMORY (over MaxSongFileBytes, or out of memory). Needs no device.
+// unreadable, an XM cut short or with parts that do not fit, or a module with nothing to play),
+// VERSION (an XM other than 1.04), MEMORY (over MaxSongFileBytes, or out of memory). Needs no
+// device.
 int OpenSongFile(const char* path, FMUSIC_MODULE** song);
 void CloseSongFile(FMUSIC_MODULE* song);
+
+// For a file that starts as an XM does: FMOD_ERR_VERSION unless it is version 1.04, and
+// FMOD_ERR_FILE_BAD when it ends inside one of the parts its header and part headers declare,
+// or when their counts and sizes break the format's limits. FMOD_ERR_NONE otherwise, and for
+// every other file.
+int CheckXmLayout(const unsigned char* data, size_t size);
 
 // Frames rendered per libopenmpt call; the output buffer may be any length.
 constexpr int MixChunkFrames = 512;

@@ -23,7 +23,9 @@
 //     With neither, samples pass unchanged.
 //   - Limit: a file whose texture, each side rounded up to a power of two, would hold more than
 //     PNG_MAX_TEXELS texels (64 MiB as RGBA; 4096x4096, 8192x2048, ...) is refused right after
-//     its header is read, before any pixel memory is allocated.
+//     its header is read, before any pixel memory is allocated. The decoder itself never gets
+//     more than 16 MiB at once: a chunk whose length claims more is skipped with libpng's
+//     warning.
 //   - Unpack state: GL_UNPACK_* pixel-store settings are saved and restored around the upload.
 //
 // Returns 1 when the texture was filled, 0 when not. On 0 the bound texture is left without

@@ -29,9 +29,10 @@ enum FMOD_ERRORS {
     FMOD_ERR_CREATE_BUFFER = 8,
     FMOD_ERR_FILE_NOT_FOUND = 9,
     FMOD_ERR_FILE_FORMAT = 10,         /* the file is no module */
-    FMOD_ERR_FILE_BAD = 11,            /* a module that cannot be read or has nothing to play */
+    FMOD_ERR_FILE_BAD = 11,            /* a module that cannot be read (an XM cut short, or whose
+                                          parts do not fit together) or has nothing to play */
     FMOD_ERR_MEMORY = 12,
-    FMOD_ERR_VERSION = 13,
+    FMOD_ERR_VERSION = 13,             /* an XM in a version other than 1.04 */
     FMOD_ERR_INVALID_PARAM = 14,       /* null or unknown handle, null path, bad mixing rate */
     FMOD_ERR_NO_EAX = 15,
     FMOD_ERR_NO_EAX2 = 16,
