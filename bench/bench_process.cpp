@@ -88,6 +88,22 @@ Finished Process::Wait(double timeoutSeconds) {
     return finished;
 }
 
+bool Process::WaitForOutput(const std::string& text, double timeoutSeconds) {
+    timespec start;
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        if (ReadWhole(outputPath_).find(text) != std::string::npos) return true;
+        siginfo_t ended = {};
+        if (waitid(P_PID, id_t(pid_), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 && ended.si_pid == pid_) {
+            return false;
+        }
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (double(now.tv_sec - start.tv_sec) + (now.tv_nsec - start.tv_nsec) * 1e-9 >= timeoutSeconds) return false;
+        usleep(2000);
+    }
+}
+
 Finished RunProgram(const Launch& launch, double timeoutSeconds) {
     Process process(launch);
     return process.Wait(timeoutSeconds);

@@ -36,6 +36,8 @@ public:
     // Milliseconds of CLOCK_BOOTTIME just before the process was made: the show's own clock.
     std::uint32_t launchTick() const { return launchTick_; }
     Finished Wait(double timeoutSeconds);
+    // Waits until its standard output holds `text`; false when it ended or the time ran out first.
+    bool WaitForOutput(const std::string& text, double timeoutSeconds);
 
 private:
     pid_t pid_ = -1;

@@ -34,7 +34,7 @@ struct Results {
     std::vector<FrameResult> frames;
     std::vector<AllocationResult> allocations;
     std::map<std::string, std::vector<double>> wholeShow, wholeBare;  // scene -> fps per round
-    std::vector<double> startupMs;
+    std::vector<double> startupMs, startupRatios;  // per round: ms, and ms beside the parts' sum
     std::vector<long> peakResidentKb;
     std::map<std::string, std::vector<double>> parts;  // start-up part -> ms per run
     std::vector<ImageResult> images;

@@ -173,7 +173,7 @@ std::uint32_t FirstTick(const std::string& output) {
     return std::regex_search(output, match, tickLine) ? std::uint32_t(std::atoll(match[1].str().c_str())) : 0;
 }
 
-// The real veskop beside bare_show, whole processes in turn: frame rates, start-up, peak size.
+// The real veskop beside bare_show, whole processes in turn: frame rates, and the peak size.
 void MeasureWholeShows(const Config& config, Results* results) {
     for (int round = 0; round < config.rounds; round++) {
         Progress("the whole show, round " + std::to_string(round + 1));
@@ -182,8 +182,6 @@ void MeasureWholeShows(const Config& config, Results* results) {
         show.outputPath = config.work + "/veskop.stdout";
         Process veskop(show);
         Finished shown = veskop.Wait(config.quick ? 2.5 : 70.0);
-        const std::uint32_t first = FirstTick(shown.output);
-        if (first != 0) results->startupMs.push_back(double(std::int32_t(first - veskop.launchTick())));
         if (!config.quick && shown.status == 0) results->peakResidentKb.push_back(shown.peakResidentKb);
         for (const auto& rate : ShowFrameRates(shown.output)) results->wholeShow[rate.first].push_back(rate.second);
 
@@ -217,14 +215,46 @@ double RunPart(const Config& config, const std::vector<std::string>& argv, const
     return -1.0;
 }
 
-void MeasureStartupParts(const Config& config, Results* results) {
-    Progress("start-up parts, each alone");
-    for (int round = 0; round < std::max(config.rounds, config.quick ? 1 : 5); round++) {
-        results->parts["window"].push_back(RunPart(config, {config.bin + "/bare_show", "--window"}, "window"));
-        for (const char* part : {"decode", "lists", "module"}) {
-            results->parts[part].push_back(RunPart(config, {config.bin + "/startup_parts", part}, part));
+// The time from starting veskop to its first frame's lines, beside the parts that cannot be
+// avoided, each in a process of its own, in turns, round after round: the ratio of each round.
+void MeasureStartup(const Config& config, Results* results) {
+    Progress("start-up beside its parts, each alone");
+    for (int round = 0; round < (config.quick ? 1 : 9); round++) {
+        Launch show = WithDisplay(config, {config.veskop});
+        show.workingDirectory = config.source;
+        show.outputPath = config.work + "/startup.stdout";
+        double startup = -1.0;
+        {
+            Process veskop(show);
+            if (veskop.WaitForOutput("test??\n", 30)) {
+                const std::uint32_t first = FirstTick(ReadFile(show.outputPath));
+                if (first != 0) startup = double(std::int32_t(first - veskop.launchTick()));
+            }
+        }  // ended here: its show is not needed
+        double sum = 0;
+        bool complete = startup > 0;
+        const std::pair<const char*, std::vector<std::string>> parts[] = {
+            {"window", {config.bin + "/bare_show", "--window"}},
+            {"decode", {config.bin + "/startup_parts", "decode"}},
+            {"lists", {config.bin + "/startup_parts", "lists"}},
+            {"module", {config.bin + "/startup_parts", "module"}},
+        };
+        for (const auto& part : parts) {
+            const double ms = RunPart(config, part.second, part.first);
+            results->parts[part.first].push_back(ms);
+            complete = complete && ms > 0;
+            sum += ms;
+        }
+        if (complete) {
+            results->startupMs.push_back(startup);
+            results->startupRatios.push_back(startup / sum);
         }
     }
+}
+
+// Our rescale and mipmaps, and the whole texture call, beside a plain decode, image by image.
+void MeasureImages(const Config& config, Results* results) {
+    Progress("texture levels beside plain decoding");
     Launch images = WithDisplay(config, {config.bin + "/startup_parts", "images", config.quick ? "1" : "15"});
     images.outputPath = config.work + "/images.stdout";
     Finished run = RunProgram(images, 300);
@@ -350,7 +380,8 @@ int main(int argc, char** argv) {
     MeasurePassCosts(config, &results);
     MeasureFramesInProcess(config, &results);
     MeasureWholeShows(config, &results);
-    MeasureStartupParts(config, &results);
+    MeasureStartup(config, &results);
+    MeasureImages(config, &results);
     MeasureMusic(config, &results);
     MeasureUnderruns(config, &results);
     CheckMeshArrays(config, &results);
