@@ -41,6 +41,7 @@ Process::Process(const Launch& launch) : outputPath_(launch.outputPath) {
     std::vector<char*> argv;
     for (const std::string& arg : launch.argv) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
+    if (!outputPath_.empty()) unlink(outputPath_.c_str());  // no earlier run's output to read
     launchTick_ = TickNow();
     pid_ = fork();
     if (pid_ != 0) return;

@@ -276,7 +276,7 @@ void MeasureMusic(const Config& config, Results* results) {
     const double bytesPerSecond = 44100.0 * 4;
     for (int round = 0; round < std::max(config.rounds, 5); round++) {
         Launch ours;
-        ours.argv = {config.bin + "/mix_render", "render", module, config.work + "/ours.raw"};
+        ours.argv = {config.bin + "/mix_render", module, config.work + "/ours.raw"};
         Finished mixed = RunProgram(ours, 120);
         Launch theirs;
         theirs.argv = {"openmpt123", "--quiet", "--render", "--samplerate", "44100", "--no-float",
@@ -305,7 +305,7 @@ void MeasureUnderruns(const Config& config, Results* results) {
     std::unique_ptr<Process> veskop;
     if (!config.quick) veskop = std::make_unique<Process>(show);
     Launch paced;
-    paced.argv = {config.bin + "/mix_render", "deadline", config.source + "/data/LUMAR7.XM",
+    paced.argv = {config.bin + "/mix_deadline", config.source + "/data/LUMAR7.XM",
                   std::to_string(seconds), "2"};
     paced.outputPath = config.work + "/deadline.stdout";
     Finished run = RunProgram(paced, seconds + 30);

@@ -51,4 +51,11 @@ void MixerForget(SongMixer* mixer, FMUSIC_MODULE* song);
 // Renders frames of signed 16-bit interleaved stereo into out (2 * frames values).
 void MixOutput(SongMixer* mixer, std::int16_t* out, int frames);
 
+// Asks for real-time scheduling of the calling thread, where the system grants it (elsewhere the
+// thread keeps the raised priority SDL gave it). The device's thread asks before it mixes its
+// first buffer: mixing a buffer takes a fraction of a millisecond and the thread then waits for
+// the device, so it takes little from anyone, while a machine whose every core is busy drawing
+// frames can no longer hold it back until the device runs dry.
+void RequestRealTimeScheduling();
+
 #endif

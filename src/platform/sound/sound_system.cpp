@@ -6,6 +6,9 @@
 // the audio subsystem is ever started or stopped: video keeps running whatever we do.
 #include "sound_internal.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <SDL.h>
 
 namespace {
@@ -27,6 +30,11 @@ signed char Fail(int code) {
 }
 
 void SDLCALL FillAudioBuffer(void*, Uint8* stream, int bytes) {
+    static thread_local bool scheduled = false;  // once per device thread
+    if (!scheduled) {
+        scheduled = true;
+        RequestRealTimeScheduling();
+    }
     MixOutput(&Sound.mixer, reinterpret_cast<std::int16_t*>(stream),
               bytes / int(2 * sizeof(std::int16_t)));
 }
@@ -81,6 +89,12 @@ void Unlink(FMUSIC_MODULE* song) {
 }
 
 }  // namespace
+
+void RequestRealTimeScheduling() {
+    sched_param priority = {};
+    priority.sched_priority = sched_get_priority_min(SCHED_RR);
+    pthread_setschedparam(pthread_self(), SCHED_RR, &priority);  // refused: nothing changes
+}
 
 extern "C" {
 
