@@ -56,7 +56,7 @@ void PrintFrames(const Results& results) {
             }
         }
         const bool measured = !ratios.empty();
-        Row(std::string("Frames, whole processes: ") + scene.name,
+        Row(std::string("Frames, whole processes in turn: ") + scene.name,
             measured ? Format("%.1f fps", Median(show->second)) : "n/a",
             measured ? Format("%.1f fps", Median(bare->second)) : "n/a",
             measured ? Format("%.3f", Median(ratios)) + " (" + std::to_string(ratios.size()) + " rounds)" : "n/a",

@@ -2,10 +2,10 @@
 // an X server of its own (Xvfb, 640x480). It runs the other benchmark programs and the real
 // veskop, and prints one Markdown table, with the machine's load while it ran.
 //
-//   bench_table [--quick] [--rounds N]
+//   bench_table [--quick] [--rounds N] [--only PART]
 //
 // --quick runs everything for a moment only (a smoke test: it checks that the benchmarks run, and
-// its numbers mean little). Progress goes to standard error.
+// its numbers mean little); --only measures one part. Progress goes to standard error.
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -30,6 +30,7 @@ namespace {
 
 struct Config {
     bool quick = false;
+    std::string only;  // one part of the table; empty: all
     int rounds = 3;
     std::string bin = VESKOP_BENCH_DIR;    // the benchmark programs
     std::string source = VESKOP_SOURCE_DIR;  // the repository: data/ and the real veskop's folder
@@ -173,22 +174,24 @@ std::uint32_t FirstTick(const std::string& output) {
     return std::regex_search(output, match, tickLine) ? std::uint32_t(std::atoll(match[1].str().c_str())) : 0;
 }
 
-// The real veskop beside bare_show, whole processes in turn: frame rates, and the peak size.
+// The real veskop beside bare_show as whole processes, one after the other, in alternating order
+// round by round: frame rates per span, and the show's peak size.
 void MeasureWholeShows(const Config& config, Results* results) {
     for (int round = 0; round < config.rounds; round++) {
-        Progress("the whole show, round " + std::to_string(round + 1));
+        Progress("the whole show beside the bare loop, round " + std::to_string(round + 1));
         Launch show = WithDisplay(config, {config.veskop});
         show.workingDirectory = config.source;
         show.outputPath = config.work + "/veskop.stdout";
-        Process veskop(show);
-        Finished shown = veskop.Wait(config.quick ? 2.5 : 70.0);
-        if (!config.quick && shown.status == 0) results->peakResidentKb.push_back(shown.peakResidentKb);
-        for (const auto& rate : ShowFrameRates(shown.output)) results->wholeShow[rate.first].push_back(rate.second);
-
         Launch bare = WithDisplay(config, {config.bin + "/bare_show", config.quick ? "0.02" : "1"});
         bare.workingDirectory = config.source;
         bare.outputPath = config.work + "/bare_show.stdout";
-        Finished bareRun = RunProgram(bare, 120);
+        Finished bareRun;
+        if (round % 2 == 1) bareRun = RunProgram(bare, 120);
+        Process veskop(show);
+        Finished shown = veskop.Wait(config.quick ? 2.5 : 70.0);
+        if (round % 2 == 0) bareRun = RunProgram(bare, 120);
+        if (!config.quick && shown.status == 0) results->peakResidentKb.push_back(shown.peakResidentKb);
+        for (const auto& rate : ShowFrameRates(shown.output)) results->wholeShow[rate.first].push_back(rate.second);
         results->wholeRan = results->wholeRan && bareRun.status == 0 && (config.quick || shown.status == 0);
         for (const std::string& line : Lines(bareRun.output)) {
             std::vector<std::string> w = Words(line);
@@ -364,8 +367,12 @@ int main(int argc, char** argv) {
             config.rounds = 1;
         } else if (arg == "--rounds" && i + 1 < argc) {
             config.rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--only" && i + 1 < argc) {
+            config.only = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: bench_table [--quick] [--rounds N]\n");
+            std::fprintf(stderr,
+                         "usage: bench_table [--quick] [--rounds N] "
+                         "[--only passes|frames|whole|startup|images|music|underruns|meshes]\n");
             return 2;
         }
     }
@@ -377,16 +384,17 @@ int main(int argc, char** argv) {
     }
     config.display = server.display();
     Results results;
-    MeasurePassCosts(config, &results);
-    MeasureFramesInProcess(config, &results);
-    MeasureWholeShows(config, &results);
-    MeasureStartup(config, &results);
-    MeasureImages(config, &results);
-    MeasureMusic(config, &results);
-    MeasureUnderruns(config, &results);
-    CheckMeshArrays(config, &results);
+    const std::pair<const char*, void (*)(const Config&, Results*)> parts[] = {
+        {"passes", MeasurePassCosts}, {"frames", MeasureFramesInProcess},
+        {"whole", MeasureWholeShows}, {"startup", MeasureStartup},
+        {"images", MeasureImages},    {"music", MeasureMusic},
+        {"underruns", MeasureUnderruns}, {"meshes", CheckMeshArrays},
+    };
+    for (const auto& part : parts) {
+        if (config.only.empty() || config.only == part.first) part.second(config, &results);
+    }
     Load.Note();
     PrintTable(results, Machine(), Load.first, Load.last, Load.highest, config.quick);
     RunProgram(Launch{{"rm", "-rf", config.work}, "", {}, "", ""}, 30);
-    return results.AllRan() ? 0 : 1;
+    return results.AllRan() || !config.only.empty() ? 0 : 1;
 }
