@@ -121,7 +121,7 @@ void MeasureFramesInProcess(const Config& config, Results* results) {
         Launch launch = WithDisplay(config, {config.bin + "/frame_compare", "--output", output});
         const std::vector<std::string> quick = {"--rounds", "2", "--turn", "0.02", "--frames",
                                                 file ? "5" : "0"};
-        const std::vector<std::string> full = {"--rounds", "120", "--turn", "0.03", "--frames",
+        const std::vector<std::string> full = {"--rounds", "200", "--turn", "0.03", "--frames",
                                                file ? "1000" : "0"};
         for (const std::string& arg : config.quick ? quick : full) launch.argv.push_back(arg);
         launch.outputPath = config.work + "/frame_compare." + output;

@@ -7,6 +7,7 @@
 // of a run of frames of each scene, the main loop's and the bare calls'.
 //
 //   frame_compare [--output file|pipe|terminal] [--rounds N] [--turn SECONDS] [--frames N]
+//                 [--scene NAME]
 //
 // The show's lines go to the chosen kind of standard output; the results go to the standard
 // output it was started with, one line each:
@@ -38,9 +39,10 @@ namespace {
 
 struct Options {
     OutputKind output = OutputKind::File;
-    int rounds = 120;
+    int rounds = 200;
     double turnSeconds = 0.03;
     int allocationFrames = 1000;
+    std::string scene;  // empty: every scene
 };
 
 double Seconds() {
@@ -194,6 +196,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             options->turnSeconds = std::max(0.001, std::atof(value));
         } else if (name == "--frames") {
             options->allocationFrames = std::max(0, std::atoi(value));
+        } else if (name == "--scene") {
+            options->scene = value;
         } else {
             return false;
         }
@@ -208,7 +212,7 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, &options)) {
         std::fprintf(stderr,
                      "usage: frame_compare [--output file|pipe|terminal] [--rounds N] "
-                     "[--turn SECONDS] [--frames N]\n");
+                     "[--turn SECONDS] [--frames N] [--scene NAME]\n");
         return 2;
     }
     if (chdir(VESKOP_SOURCE_DIR) != 0) return 1;
@@ -218,9 +222,12 @@ int main(int argc, char** argv) {
     Fullscreen = true;
     if (!CreateDemoWindow("VESKOP", 640, 480, 32, true)) return 1;
 
-    for (const BareScene& scene : ShowScenes) CompareFrames(scene, options, report);
+    for (const BareScene& scene : ShowScenes) {
+        if (options.scene.empty() || options.scene == scene.name) CompareFrames(scene, options, report);
+    }
     for (const BareScene& scene : ShowScenes) {
         if (options.allocationFrames == 0) break;
+        if (!options.scene.empty() && options.scene != scene.name) continue;
         const AllocationCounts show = CountShowAllocations(scene, options.allocationFrames);
         const AllocationCounts bare = CountBareAllocations(scene, options.allocationFrames);
         std::fprintf(report, "allocations %s %d %lld %lld %lld %lld %lld %lld\n", scene.name,
