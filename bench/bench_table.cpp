@@ -1,8 +1,9 @@
 // The performance table: every figure measured beside its limit in the same run, as a ratio, on
-// an X server of its own (Xvfb, 640x480). It runs the other benchmark programs and the real
-// veskop, and prints one Markdown table, with the machine's load while it ran.
+// an X server of its own (Xvfb, 640x480) or the one --display names (a GPU's, say). It runs the
+// other benchmark programs and the real veskop, and prints one Markdown table, with the machine's
+// load while it ran.
 //
-//   bench_table [--quick] [--rounds N] [--only PART]
+//   bench_table [--quick] [--rounds N] [--display :N] [--only PART]
 //
 // --quick runs everything for a moment only (a smoke test: it checks that the benchmarks run, and
 // its numbers mean little); --only measures one part. Progress goes to standard error.
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -369,20 +371,25 @@ int main(int argc, char** argv) {
             config.rounds = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--only" && i + 1 < argc) {
             config.only = argv[++i];
+        } else if (arg == "--display" && i + 1 < argc) {
+            config.display = argv[++i];
         } else {
             std::fprintf(stderr,
-                         "usage: bench_table [--quick] [--rounds N] "
+                         "usage: bench_table [--quick] [--rounds N] [--display :N] "
                          "[--only passes|frames|whole|startup|images|music|underruns|meshes]\n");
             return 2;
         }
     }
     config.work = MakeTemporaryDirectory("veskop-bench-");
-    XvfbServer server(640, 480, 24);
-    if (!server.ok() || config.work.empty()) {
+    std::unique_ptr<XvfbServer> server;
+    if (config.display.empty()) {
+        server = std::make_unique<XvfbServer>(640, 480, 24);
+        if (server->ok()) config.display = server->display();
+    }
+    if (config.display.empty() || config.work.empty()) {
         std::fprintf(stderr, "bench_table: no X server\n");
         return 1;
     }
-    config.display = server.display();
     Results results;
     const std::pair<const char*, void (*)(const Config&, Results*)> parts[] = {
         {"passes", MeasurePassCosts}, {"frames", MeasureFramesInProcess},
