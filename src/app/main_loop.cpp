@@ -2,6 +2,8 @@
 // whenever no message is pending, until Escape, a close, or the end of the show.
 #include <windows.h>
 
+#include "app/main_loop.h"
+
 #include "app/demo_window.h"
 #include "demo/demo_state.h"
 #include "demo/timeline.h"
@@ -18,8 +20,6 @@ const char ToggledTitle[] = "Quiro";
 // has been told why; the status says the program did not run as asked.
 const int StartupFailedStatus = 1;
 
-enum class PassResult { KeepRunning, EndLoop, ToggleFailed };
-
 // Widened to double, changed, rounded back to single precision.
 void MoveCamera(double step) {
     DemoState.cameraDistance = static_cast<float>(DemoState.cameraDistance + step);
@@ -35,7 +35,7 @@ bool ToggleFullscreen() {
 }
 
 // One pass with no message pending: draw and present a frame, then act on the keys.
-PassResult RunIdlePass() {
+LoopPass RunIdlePass() {
     bool done = false;
     if (WindowActive && DrawFrame() == 0) {
         done = true;
@@ -44,13 +44,21 @@ PassResult RunIdlePass() {
     } else {
         SwapBuffers(WindowDC);  // also while minimised, when no frame was drawn
     }
-    if (KeyDown[VK_F1] && !ToggleFullscreen()) return PassResult::ToggleFailed;
+    if (KeyDown[VK_F1] && !ToggleFullscreen()) return LoopPass::ToggleFailed;
     if (KeyDown[VK_F2]) MoveCamera(1.0);
     if (KeyDown[VK_F3]) MoveCamera(-1.0);
-    return done ? PassResult::EndLoop : PassResult::KeepRunning;
+    return done ? LoopPass::End : LoopPass::Idle;
 }
 
 }  // namespace
+
+LoopPass RunMainLoopPass(MSG& message) {
+    if (!PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) return RunIdlePass();
+    if (message.message == WM_QUIT) return LoopPass::End;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return LoopPass::Message;
+}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Fullscreen = true;
@@ -61,17 +69,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Filled by every retrieved message and never cleared: the last one's wParam is the exit
     // status. Zero when the loop ends before any message arrived.
     MSG message = {};
-    for (;;) {
-        if (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) break;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-            continue;
-        }
-        PassResult result = RunIdlePass();
-        if (result == PassResult::ToggleFailed) return StartupFailedStatus;
-        if (result == PassResult::EndLoop) break;
-    }
+    LoopPass pass;
+    do {
+        pass = RunMainLoopPass(message);
+    } while (pass == LoopPass::Message || pass == LoopPass::Idle);
+    if (pass == LoopPass::ToggleFailed) return StartupFailedStatus;
     DestroyDemoWindow();
     return static_cast<int>(message.wParam);
 }

@@ -123,6 +123,16 @@ TEST_F(PngTexture, RescalingSamplesTheNearestPixel) {
         MakePicture(3, 1, PNG_COLOR_TYPE_RGB, 8, [](uint32_t x, uint32_t, int s) { return 10 * x + s + 1; });
     ASSERT_EQ(Load(picture), 1) << errors;
     EXPECT_EQ(Texels(0, 3), (std::vector<uint8_t>{1, 2, 3, 1, 2, 3, 11, 12, 13, 21, 22, 23}));
+
+    // Rows too, RGBA: 3x3 to 4x4, rows 0 and 1 of the texture both from the file's row 0.
+    const PngPicture square = MakePicture(3, 3, PNG_COLOR_TYPE_RGB_ALPHA, 8,
+                                          [](uint32_t x, uint32_t y, int s) { return 40 * y + 10 * x + s; });
+    ASSERT_EQ(Load(square), 1) << errors;
+    std::vector<uint8_t> expected;
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 4; ++x)
+            for (uint32_t s = 0; s < 4; ++s) expected.push_back(uint8_t(40 * (y * 3 / 4) + 10 * (x * 3 / 4) + s));
+    EXPECT_EQ(Texels(0, 4), expected);
 }
 
 TEST_F(PngTexture, SidesAboveTheMaximumTextureSizeAreClamped) {

@@ -165,6 +165,16 @@ TEST_F(StandInMessages, SizeActivationAndCloseAreSentToTheProcedureNotQueued) {
                                 {WM_SIZE, 0, (150 << 16) | 200}});  // SDL's own size of it
 }
 
+// The display is asked for new events at most every few milliseconds, but what SDL already holds
+// is delivered at once: the peek right after another still sends the activation.
+TEST_F(StandInMessages, EventsSdlHoldsArriveAtThePeekRightAfterAnother) {
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, NULL, 0, 0, PM_REMOVE));
+    PushWindowEvent(window_, SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_FALSE(PeekMessageA(&message, NULL, 0, 0, PM_REMOVE));
+    ExpectReceived(Received(), {{WM_ACTIVATE, 1, 0}});
+}
+
 TEST_F(StandInMessages, TheWindowManagersCloseBoxSendsAClose) {
     ShowWindow(window_, SW_SHOW);
     XWindow shown = Server().WaitForWindow("messages", 5.0);

@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "png_decode.h"
+#include "texture_levels.h"
 
 namespace {
 
@@ -32,47 +33,6 @@ int TextureSide(uint32_t size, int maxSize) {
     uint64_t side = 1;
     while (side < size) side <<= 1;
     return side > (uint64_t)maxSize ? maxSize : (int)side;
-}
-
-// Nearest sampling: destination texel x takes source texel floor(x * srcWidth / dstWidth).
-void ResampleNearest(const unsigned char* src, int srcWidth, int srcHeight, unsigned char* dst,
-                     int dstWidth, int dstHeight, int channels) {
-    for (int y = 0; y < dstHeight; ++y) {
-        const int sy = (int)((uint64_t)y * srcHeight / dstHeight);
-        const unsigned char* srcRow = src + (size_t)sy * srcWidth * channels;
-        unsigned char* dstRow = dst + (size_t)y * dstWidth * channels;
-        for (int x = 0; x < dstWidth; ++x) {
-            const int sx = (int)((uint64_t)x * srcWidth / dstWidth);
-            memcpy(dstRow + (size_t)x * channels, srcRow + (size_t)sx * channels, channels);
-        }
-    }
-}
-
-// Makes the next mipmap level in place: both sides halve (a side of 1 stays 1), and each texel
-// becomes the truncated average of the 2x2 texels beneath it. Along a side of 1 each sample is
-// taken twice, which gives the truncated average of the 2 texels there. Texel i of the new
-// level reads only texels at i or beyond of the old one, so writing in order never overwrites
-// a texel still to be read.
-void HalveInPlace(unsigned char* texels, int* width, int* height, int channels) {
-    const int w = *width;
-    const int h = *height;
-    const int dx = w > 1 ? 1 : 0;
-    const int dy = h > 1 ? 1 : 0;
-    const int newWidth = w > 1 ? w / 2 : 1;
-    const int newHeight = h > 1 ? h / 2 : 1;
-    const size_t stride = (size_t)w * channels;
-    for (int y = 0; y < newHeight; ++y) {
-        for (int x = 0; x < newWidth; ++x) {
-            const unsigned char* a = texels + (size_t)(y << dy) * stride + (size_t)(x << dx) * channels;
-            const unsigned char* b = a + dx * channels;
-            const unsigned char* c = a + dy * stride;
-            const unsigned char* d = c + dx * channels;
-            unsigned char* out = texels + ((size_t)y * newWidth + x) * channels;
-            for (int k = 0; k < channels; ++k) out[k] = (unsigned char)((a[k] + b[k] + c[k] + d[k]) >> 2);
-        }
-    }
-    *width = newWidth;
-    *height = newHeight;
 }
 
 // Uploads levels 0 to the 1x1 level from texels (width x height, rows at t = 0 first), which it

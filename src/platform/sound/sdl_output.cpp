@@ -4,9 +4,12 @@
 // handler calling SDL_Quit before static destructors), so every SDL call is guarded by
 // SDL_WasInit, and only the audio subsystem is ever started or stopped: video keeps running
 // whatever happens here.
+#include "sdl_output.h"
 #include "sound_output.h"
 
 #include <SDL.h>
+#include <pthread.h>
+#include <sched.h>
 
 namespace {
 
@@ -15,10 +18,25 @@ SongMixer* Mixer = nullptr;    // what the callback renders; set while open
 int Rate = 0;                  // Hz, while open
 
 void SDLCALL FillAudioBuffer(void*, Uint8* stream, int bytes) {
+    static thread_local bool scheduled = false;  // once per device thread, before its first buffer
+    if (!scheduled) {
+        scheduled = true;
+        RequestRealTimeScheduling();
+    }
     MixOutput(Mixer, reinterpret_cast<std::int16_t*>(stream), bytes / int(2 * sizeof(std::int16_t)));
 }
 
 }  // namespace
+
+// Mixing a buffer takes a fraction of a millisecond and the thread then waits for the device, so
+// real-time scheduling takes little from anyone, while a machine whose every core is busy drawing
+// frames can no longer hold the thread back until the device runs dry. Where it is refused, the
+// thread keeps the raised priority SDL gave it.
+void RequestRealTimeScheduling() {
+    sched_param priority = {};
+    priority.sched_priority = sched_get_priority_min(SCHED_RR);
+    pthread_setschedparam(pthread_self(), SCHED_RR, &priority);  // refused: nothing changes
+}
 
 bool OpenSoundOutput(int rate, SongMixer* mixer) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;

@@ -57,9 +57,15 @@ static int MixChunk(SongMixer* mixer, std::int16_t* out, int frames) {
         mixer->playing->module, mixer->rate, size_t(frames), mixer->chunk);
     std::memset(mixer->chunk + rendered * 2, 0, (size_t(frames) - rendered) * 2 * sizeof(float));
 
+    // The gain is a number between 0 and 1, never NaN: plain comparisons clamp it, which (with
+    // lrintf compiled inline, see CMakeLists.txt) keeps this loop free of library calls.
     float gain = mixer->gain;
     for (int i = 0; i < frames; i++) {
-        gain = fadingOut ? std::fmax(gain - fadeOutStep, 0.0f) : std::fmin(gain + fadeInStep, 1.0f);
+        if (fadingOut) {
+            gain = gain - fadeOutStep > 0.0f ? gain - fadeOutStep : 0.0f;
+        } else {
+            gain = gain + fadeInStep < 1.0f ? gain + fadeInStep : 1.0f;
+        }
         out[2 * i] = ToSample(mixer->chunk[2 * i] * gain);
         out[2 * i + 1] = ToSample(mixer->chunk[2 * i + 1] * gain);
     }

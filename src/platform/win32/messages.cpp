@@ -7,6 +7,9 @@
 // message PeekMessageA returned last is always a key, a character or WM_QUIT.
 #include "sdl_state.h"
 
+#include <time.h>
+
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -109,10 +112,27 @@ void CloseAllWindows() {
     for (HWND__* window : windows) SendToWindow(window, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+// Asking the display connection for new events costs a few system calls that find nothing when
+// nothing came, and the main loop peeks once per frame, so the display is asked at most once per
+// interval; events SDL already holds (those it queued itself, or that were pushed) are taken at
+// every call. 2 ms is far below a frame of any display, and below what a key press can be felt in.
+const std::int64_t DisplayPollIntervalNs = 2000000;
+std::int64_t LastDisplayPollNs = -DisplayPollIntervalNs;
+
+bool DisplayPollDue() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::int64_t ns = std::int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+    if (ns - LastDisplayPollNs < DisplayPollIntervalNs) return false;
+    LastDisplayPollNs = ns;
+    return true;
+}
+
 void PumpEvents() {
     if (State().videoReady) {
+        if (DisplayPollDue()) SDL_PumpEvents();
         SDL_Event event;
-        while (SDL_PollEvent(&event)) {
+        while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
             switch (event.type) {
             case SDL_KEYDOWN:
             case SDL_KEYUP:
