@@ -46,21 +46,6 @@ long FileSize(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? static_cast<long>(info.st_size) : 0;
 }
 
-// What most runs here start from: a working folder with a copy of data/, an X server of their
-// own, and options that start veskop in that folder.
-class VeskopRun : public testing::Test {
-protected:
-    VeskopRun() { options.workingDirectory = folder.path(); }
-    void SetUp() override {
-        ASSERT_TRUE(folder.ok());
-        ASSERT_TRUE(server.ok());
-    }
-
-    WorkingFolder folder;
-    XvfbServer server;
-    VeskopOptions options;
-};
-
 class VeskopShow : public VeskopRun {};
 class VeskopSetUp : public VeskopRun {};
 class VeskopSetUpFailure : public VeskopRun {};

@@ -93,18 +93,7 @@ bool WaitForMoreFramesThan(const ChildProcess& veskop, size_t count, double time
     return true;
 }
 
-class VeskopStress : public testing::Test {
-protected:
-    VeskopStress() { options.workingDirectory = folder.path(); }
-    void SetUp() override {
-        ASSERT_TRUE(folder.ok());
-        ASSERT_TRUE(server.ok());
-    }
-
-    WorkingFolder folder;
-    XvfbServer server;
-    VeskopOptions options;
-};
+class VeskopStress : public VeskopRun {};
 
 // Each F1 destroys the window, its context and with them the textures and lists, and makes
 // them all again with the music player's second start; a leak of any of them grows the process

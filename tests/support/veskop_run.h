@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "child_process.h"
 #include "x_server.h"
 
@@ -103,5 +105,20 @@ bool LastFrameTick(const ChildProcess& veskop, std::uint32_t* tick);
 void RecordSoundInto(VeskopOptions* options, const std::string& path);
 // Standard error less SDL's notice that the disk audio driver is in use.
 std::string WithoutDiskAudioNotice(const std::string& errors);
+
+// What most end-to-end runs start from: a working folder with a copy of data/, an X server of
+// their own, and options that start veskop in that folder.
+class VeskopRun : public testing::Test {
+protected:
+    VeskopRun() { options.workingDirectory = folder.path(); }
+    void SetUp() override {
+        ASSERT_TRUE(folder.ok());
+        ASSERT_TRUE(server.ok());
+    }
+
+    WorkingFolder folder;
+    XvfbServer server;
+    VeskopOptions options;
+};
 
 #endif
