@@ -136,7 +136,10 @@ TEST_F(VeskopExe, PlaysTheShowFullscreenInEachScenesSpanAndEndsWith0After55Secon
         EXPECT_TRUE(server.CaptureScreen().SaveAs(path)) << name;
         return path;
     };
-    ExpectMeshScene(Screenshot::Read(screenAt("meshes", 1500)), 0, 0);
+    // No mesh scene here: the meshes drift by an amount that grows with the tick count at the
+    // show's start, which under Wine is the machine's own uptime (hours on one machine, weeks on
+    // another, and past 2^31 ms the drift turns round), so where they are cannot be foretold.
+    // The cube and the images do not move with it.
     ExpectCubeScene(Screenshot::Read(screenAt("cube", 7500)), 0, 0);
     ExpectImageScene(screenAt("vardlum", 16000), Unpacked + "/data/vardlum.png", 0, 0);
 
@@ -231,10 +234,11 @@ TEST_F(VeskopExeWithout640x480, AsksAndYesRunsTheShowInAWindow) {
     EXPECT_EQ(480, window.height);
     ASSERT_TRUE(veskop->WaitForOutput("test??", StartTimeout));
     std::uint32_t tick = 0;
-    ASSERT_TRUE(WaitForShowTime(*veskop, FirstFrameTick(*veskop), 1500, StartTimeout, &tick));
+    // The cube scene, which unlike the meshes does not move with Wine's tick count (see above).
+    ASSERT_TRUE(WaitForShowTime(*veskop, FirstFrameTick(*veskop), 7000, StartTimeout, &tick));
     // The pointer, shown over a window, is moved out of the picture.
     ASSERT_EQ(0, server.Run({"xdotool", "mousemove", "1023", "767"}).status);
-    ExpectMeshScene(server.TakeScreenshot(TestArtifactDirectory() + "/window.png"), window.x,
+    ExpectCubeScene(server.TakeScreenshot(TestArtifactDirectory() + "/window.png"), window.x,
                     window.y);
     ASSERT_TRUE(server.FocusWindow(window));
     ASSERT_TRUE(server.HoldKey("Escape", 0.3));
@@ -290,8 +294,8 @@ TEST_F(VeskopExeInAWineDesktop, SwitchesTheDesktopTo640x480ForTheShowWithoutAski
     EXPECT_EQ(640, desktop.width);
     EXPECT_EQ(480, desktop.height);
     std::uint32_t tick = 0;
-    ASSERT_TRUE(WaitForShowTime(*veskop, FirstFrameTick(*veskop), 1500, StartTimeout, &tick));
-    ExpectMeshScene(server.TakeScreenshot(TestArtifactDirectory() + "/desktop.png"), 0, 0);
+    ASSERT_TRUE(WaitForShowTime(*veskop, FirstFrameTick(*veskop), 7000, StartTimeout, &tick));
+    ExpectCubeScene(server.TakeScreenshot(TestArtifactDirectory() + "/desktop.png"), 0, 0);
     ASSERT_TRUE(server.HoldKey("Escape", 0.3));
     ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
     EXPECT_EQ(27, veskop->ExitStatus());
