@@ -49,6 +49,7 @@ Bytes Encode(const PngPicture& picture) {
 
 Bytes Chunk(const char* type, const Bytes& data) {
     Bytes out;
+    out.reserve(12 + data.size());  // length, type, data, CRC
     PutUint32(out, static_cast<uint32_t>(data.size()));
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), data.begin(), data.end());
