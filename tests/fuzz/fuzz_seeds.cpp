@@ -14,15 +14,11 @@
 namespace {
 
 PngPicture Picture(uint32_t width, uint32_t height, int colorType, int bitDepth) {
-    PngPicture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.colorType = colorType;
-    picture.bitDepth = bitDepth;
-    const int channels = PngChannels(colorType);
+    const uint32_t channels = uint32_t(PngChannels(colorType));
     const uint32_t levels = 1u << bitDepth;
-    for (uint32_t i = 0; i < width * height * uint32_t(channels); i++)
-        picture.samples.push_back(uint16_t((i * 37 + 11) % levels));
+    PngPicture picture = MakePicture(width, height, colorType, bitDepth, [&](uint32_t x, uint32_t y, int s) {
+        return (((y * width + x) * channels + uint32_t(s)) * 37 + 11) % levels;
+    });
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         for (uint32_t i = 0; i < levels; i++)
             picture.palette.push_back({png_byte(i * 9), png_byte(255 - i), png_byte(i * 5)});

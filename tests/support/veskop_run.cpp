@@ -1,5 +1,7 @@
 #include "veskop_run.h"
 
+#include "scene_checks.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -203,4 +205,17 @@ std::string WithoutDiskAudioNotice(const std::string& errors) {
         kept += line + "\n";
     }
     return kept;
+}
+
+void RunToTheCubeAndEscape(const XvfbServer& server, VeskopOptions options,
+                           std::unique_ptr<ChildProcess>* veskop) {
+    const double Timeout = 15.0;  // seconds, for the first frame and for the exit
+    options.clockSpeed = 4.0;
+    *veskop = StartVeskop(&server, options);
+    ASSERT_TRUE((*veskop)->WaitForOutput("test??\n", Timeout)) << (*veskop)->Errors();
+    SleepSeconds(2.5);
+
+    ExpectCubeScene(server.TakeScreenshot(TestArtifactDirectory() + "/cube.png"), 0, 0);
+    ASSERT_TRUE(server.HoldKey("Escape", 0.3));
+    ASSERT_TRUE((*veskop)->WaitForExit(Timeout));
 }

@@ -27,22 +27,6 @@ private:
     std::string path_;
 };
 
-// A picture whose sample s of pixel (x, y) is sampleAt(x, y, s), rows top first.
-template <typename SampleAt>
-PngPicture MakePicture(uint32_t width, uint32_t height, int colorType, int bitDepth, SampleAt sampleAt) {
-    PngPicture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.colorType = colorType;
-    picture.bitDepth = bitDepth;
-    const int channels = PngChannels(colorType);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x)
-            for (int s = 0; s < channels; ++s)
-                picture.samples.push_back(static_cast<uint16_t>(sampleAt(x, y, s)));
-    return picture;
-}
-
 // A valid picture's file; fails the calling test when encoding fails.
 Bytes Encode(const PngPicture& picture);
 

@@ -29,6 +29,22 @@ struct PngPicture {
 // Number of samples per pixel for a PNG colour type.
 int PngChannels(int colorType);
 
+// A picture whose sample s of pixel (x, y) is sampleAt(x, y, s), rows top first.
+template <typename SampleAt>
+PngPicture MakePicture(uint32_t width, uint32_t height, int colorType, int bitDepth, SampleAt sampleAt) {
+    PngPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.colorType = colorType;
+    picture.bitDepth = bitDepth;
+    const int channels = PngChannels(colorType);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            for (int s = 0; s < channels; ++s)
+                picture.samples.push_back(static_cast<uint16_t>(sampleAt(x, y, s)));
+    return picture;
+}
+
 // The encoded file; empty when libpng refused the picture (its text went to standard error).
 std::vector<uint8_t> EncodePng(const PngPicture& picture);
 
