@@ -15,9 +15,6 @@
 
 namespace {
 
-const double StartTimeout = 15.0;  // seconds
-const double ExitTimeout = 15.0;
-
 // The one package of this version that cpack made; empty when there is not exactly one.
 std::string PackageFile() {
     const std::string prefix = std::string("veskop_") + VESKOP_VERSION + "_";
