@@ -139,7 +139,11 @@ bool CreateDemoWindow(const char* title, int width, int height, int bits, bool f
     SetFocus(MainWindow);
     ResizeScene(width, height);  // the client size asked for, not the framed outer size
 
-    if (!InitScene()) return AbandonCreation("Initialization Failed.");
+    // A set-up that failed says why (an image that does not load); the box shows that.
+    if (!InitScene()) {
+        const char* reason = SceneSetupFailure();
+        return AbandonCreation(reason[0] != '\0' ? reason : "Initialization Failed.");
+    }
     return true;
 }
 

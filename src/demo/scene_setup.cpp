@@ -5,13 +5,11 @@
 #include <GL/gl.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 
-#include "app/demo_window.h"
 #include "demo/demo_state.h"
 #include "demo/meshes/mesh_lists.h"
 #include "demo/texture_loading.h"
@@ -28,9 +26,6 @@ const char* const ImageFiles[TextureSlotCount] = {
     "data/vardlum.png",
 };
 const char MusicFile[] = "data/LUMAR7.XM";
-
-// Exit status when an image cannot be loaded: the show cannot run as made.
-const int ImageFailedStatus = 1;
 
 // Which image failed and why, so the user can mend it. The loader has already written the
 // decoder's own text to standard error, if it got that far.
@@ -56,25 +51,22 @@ std::string ImageFailureText(const char* path) {
     return failed + "the PNG image cannot be decoded";
 }
 
-// Ends the process: the show cannot run as made. The text goes to standard error and, once the
-// window is released and the display mode restored, into a message box, for a user who started
-// the program without a console.
-void EndWithImageFailure(const char* path) {
-    const std::string text = ImageFailureText(path);
-    std::fprintf(stderr, "%s\n", text.c_str());
-    std::fflush(stderr);
-    DestroyDemoWindow();
-    MessageBoxA(NULL, text.c_str(), "ERROR", MB_ICONEXCLAMATION);
-    std::exit(ImageFailedStatus);
-}
+// Why the last set-up failed, for the user; empty after one that succeeded.
+std::string FailureText;
 
-// Fills slots 0 to 4 in file order; the first image that fails ends the process, before any
-// later file is opened.
-void LoadImages() {
+// Fills slots 0 to 4 in file order. The first image that fails ends the set-up, before any later
+// file is opened: its reason goes to standard error at once and is kept for the message box that
+// the window code shows once the window is released and the display mode restored.
+bool LoadImages() {
     DemoState.textureCount = 0;
     for (const char* path : ImageFiles) {
-        if (LoadTexture(path) == 0) EndWithImageFailure(path);
+        if (LoadTexture(path) != 0) continue;
+        FailureText = ImageFailureText(path);
+        std::fprintf(stderr, "%s\n", FailureText.c_str());
+        std::fflush(stderr);
+        return false;
     }
+    return true;
 }
 
 // Compiled, not run: none of the lists' material changes reach the OpenGL state here.
@@ -115,10 +107,13 @@ void SetFixedState() {
 }  // namespace
 
 bool InitScene() {
-    LoadImages();
+    FailureText.clear();
+    if (!LoadImages()) return false;
     BuildMeshLists();
     StartMusic();
     SetFixedState();
     DemoState.startTick = GetTickCount();  // time zero of the show, after the music started
     return true;
 }
+
+const char* SceneSetupFailure() { return FailureText.c_str(); }

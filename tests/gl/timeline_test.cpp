@@ -4,6 +4,7 @@
 #include "demo/demo_state.h"
 #include "demo/scene_setup.h"
 #include "demo/timeline.h"
+#include "fake_pngtex.h"
 #include "fake_win32.h"
 #include "gl_context.h"
 #include "shell_harness.h"
@@ -29,7 +30,11 @@ struct Rgba {
     int r, g, b, a;
 };
 
-// A distinct colour per texture slot, so the picture tells which slot a frame showed.
+// The files the set-up loads into slots 0 to 4, and a distinct colour for each (through the fake
+// texture call), so the picture tells which slot a frame showed.
+const char* const SlotFiles[TextureSlotCount] = {"data/startlogo2.png", "data/alphabetGeorgia.png",
+                                                 "data/pizza2.png", "data/sovepose2.png",
+                                                 "data/vardlum.png"};
 const Rgba SlotColors[TextureSlotCount] = {
     {255, 0, 0, 255}, {255, 255, 255, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 0, 255}};
 
@@ -53,9 +58,8 @@ protected:
         ASSERT_TRUE(context.ok());
         for (int slot = 0; slot < TextureSlotCount; ++slot) {
             const Rgba& c = SlotColors[slot];
-            std::uint8_t texel[4] = {std::uint8_t(c.r), std::uint8_t(c.g), std::uint8_t(c.b),
-                                     std::uint8_t(c.a)};
-            DemoState.textures[slot] = MakeTexture(1, 1, texel);
+            SetFakeImage(SlotFiles[slot], {std::uint8_t(c.r), std::uint8_t(c.g), std::uint8_t(c.b),
+                                           std::uint8_t(c.a)});
         }
         SetUpAt(Start);
     }

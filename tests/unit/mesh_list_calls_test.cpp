@@ -1,7 +1,7 @@
 // The exact commands the list builders send, in order. A display list's contents cannot be read
-// back from OpenGL, so this test links its own recording versions of the few GL entry points the
-// builders call; the executable's definitions take the place of the library's. What OpenGL makes
-// of the lists is tested in a real context (tests/gl/mesh_lists_test.cpp).
+// back from OpenGL, so this test links no OpenGL: it defines recording versions of the few GL
+// entry points the builders call. What OpenGL makes of the lists is tested in a real context
+// (tests/gl/mesh_lists_test.cpp).
 #include "demo/meshes/mesh_data.h"
 #include "demo/meshes/mesh_lists.h"
 

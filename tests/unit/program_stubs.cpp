@@ -26,6 +26,8 @@ bool InitScene() {
     return stubs::initSceneResult;
 }
 
+const char* SceneSetupFailure() { return ""; }
+
 int DrawFrame() {
     int nth = ++stubs::drawFrameCalls;
     fakewin32::Note("DrawFrame");

@@ -1,10 +1,7 @@
-// Test replacements for the program's InitScene and DrawFrame, for the shell tests.
-//
-// They are defined in the test executable, so the linker resolves the shell's references to them
-// before it looks at veskop_core: a static-library member is pulled in only for a symbol still
-// undefined, and InitScene and DrawFrame each live alone in their own source file
-// (src/demo/scene_setup.cpp, src/demo/timeline.cpp), so neither file comes along. Each call adds
-// a line ("InitScene", "DrawFrame") to the fake's record, in order with the Win32 calls.
+// A stand-in for the demo layer beneath the application shell, for the shell tests: InitScene,
+// SceneSetupFailure and DrawFrame as the test scripts them, beside the program's own DemoState.
+// The shell tests link it in place of the demo layer's library. Each call adds a line
+// ("InitScene", "DrawFrame") to the fake's record, in order with the Win32 calls.
 #ifndef VESKOP_TEST_PROGRAM_STUBS_H
 #define VESKOP_TEST_PROGRAM_STUBS_H
 

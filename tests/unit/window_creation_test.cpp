@@ -46,7 +46,7 @@ TEST_F(ShellTest, FullscreenCreationRunsItsStepsInOrder) {
     EXPECT_EQ(CallTexts("GetModuleHandleA"), Names{"GetModuleHandleA(null)"});
     EXPECT_EQ(CallTexts("ShowCursor"), Names{"ShowCursor(false)"});
     EXPECT_EQ(CallTexts("AdjustWindowRectEx"),
-              Names{"AdjustWindowRectEx({0,0,640,480}, 0x80000000, false, 0x40000)"});
+              Names{"AdjustWindowRectEx({0,0,640,480}, 0x80000000, false, 0x40000) -> {0,0,640,480}"});
     EXPECT_EQ(CallTexts("CreateWindowExA"),
               Names{"CreateWindowExA(0x40000, OpenGL, VESKOP, 0x86000000, 0, 0, 640, 480, null, "
                     "null, hinstance1, null)"});
@@ -197,21 +197,18 @@ TEST_F(ShellTest, RefusedFullscreenModeAnsweredYesGoesOnInAFramedWindow) {
 
     EXPECT_FALSE(Fullscreen);
     EXPECT_EQ(fakewin32::CallCount("ShowCursor"), 0) << "the cursor stays visible";
-    // A framed window whose client area is 640x480: the outer size is the adjusted rectangle's.
-    ASSERT_EQ(fakewin32::RectAdjustments().size(), 1u);
-    const fakewin32::RectAdjustment& adjustment = fakewin32::RectAdjustments()[0];
-    EXPECT_EQ(adjustment.style, static_cast<DWORD>(WS_OVERLAPPEDWINDOW));
-    EXPECT_FALSE(adjustment.menu);
-    EXPECT_EQ(adjustment.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE));
+    // A framed window whose client area is 640x480: the outer size is the adjusted rectangle's
+    // (the fake's frame: an 8-pixel sizing border and a 23-pixel caption).
+    EXPECT_EQ(CallTexts("AdjustWindowRectEx"),
+              std::vector<std::string>{
+                  "AdjustWindowRectEx({0,0,640,480}, 0xcf0000, false, 0x40100) -> {-8,-31,648,488}"});
     ASSERT_EQ(fakewin32::WindowCreations().size(), 1u);
     const fakewin32::WindowCreation& window = fakewin32::WindowCreations()[0];
     EXPECT_EQ(window.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW | WS_EX_WINDOWEDGE));
     EXPECT_EQ(window.style,
               static_cast<DWORD>(WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN));
-    EXPECT_EQ(window.width, adjustment.after.right - adjustment.after.left);
-    EXPECT_EQ(window.height, adjustment.after.bottom - adjustment.after.top);
-    EXPECT_GT(window.width, 640);
-    EXPECT_GT(window.height, 480);
+    EXPECT_EQ(window.width, 656);
+    EXPECT_EQ(window.height, 519);
 
     fakewin32::ClearCalls();
     DestroyDemoWindow();

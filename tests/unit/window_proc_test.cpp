@@ -108,8 +108,8 @@ TEST_F(WindowProcTest, SizeIsHandledAndOtherMessagesGoToDefaultProcessing) {
     EXPECT_EQ(Send(WM_SIZE, 0, 0x01E00280), 0);
     EXPECT_EQ(fakewin32::CallCount("DefWindowProcA"), 0);
 
-    const UINT WmDestroy = 0x0002, WmPaint = 0x000F;
-    for (UINT message : {WmDestroy, WmPaint, UINT(WM_CHAR)}) {
+    const UINT WmDestroy = 0x0002, WmPaint = 0x000F, WmChar = 0x0102;
+    for (UINT message : {WmDestroy, WmPaint, WmChar}) {
         fakewin32::ClearCalls();
         EXPECT_EQ(Send(message, 7, 9), DefaultResult);
         ASSERT_EQ(fakewin32::CallsNamed("DefWindowProcA").size(), 1u);

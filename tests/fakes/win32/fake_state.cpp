@@ -165,7 +165,6 @@ void Note(const char* name, std::vector<std::string> args) {
 
 const std::vector<MessageBoxRecord>& MessageBoxes() { return TheState().messageBoxes; }
 const std::vector<WindowCreation>& WindowCreations() { return TheState().windowCreations; }
-const std::vector<RectAdjustment>& RectAdjustments() { return TheState().rectAdjustments; }
 const std::vector<WindowClassRecord>& RegisteredClasses() { return TheState().registeredClasses; }
 const std::vector<PIXELFORMATDESCRIPTOR>& ChosenDescriptors() { return TheState().chosenDescriptors; }
 const std::vector<PIXELFORMATDESCRIPTOR>& SetDescriptors() { return TheState().setDescriptors; }

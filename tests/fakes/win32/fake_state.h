@@ -67,7 +67,6 @@ struct State {
     std::vector<MessageBoxRecord> messageBoxes;
     std::deque<int> answers;
     std::vector<WindowCreation> windowCreations;
-    std::vector<RectAdjustment> rectAdjustments;
     std::vector<WindowClassRecord> registeredClasses;
     std::vector<PIXELFORMATDESCRIPTOR> chosenDescriptors;
     std::vector<PIXELFORMATDESCRIPTOR> setDescriptors;
@@ -85,7 +84,6 @@ struct State {
     std::deque<QueuedMessage> queue;
     bool quitPending = false;
     int quitCode = 0;
-    int peekLimit = 100000;
     HWND focus = nullptr;
     LRESULT defWindowProcResult = 0;
 

@@ -10,18 +10,18 @@ using namespace fakewin32;
 
 namespace {
 
-bool InFilter(UINT message, UINT filterMin, UINT filterMax) {
-    return (filterMin == 0 && filterMax == 0) || (message >= filterMin && message <= filterMax);
-}
+// A message loop that never ends is a failure, not a hang.
+const int PeekLimit = 100000;
+const int RunawayQuitCode = 0x7E57;
 
 void CheckRunaway(int peeks) {
     State& state = TheState();
-    if (peeks == state.peekLimit) {
+    if (peeks == PeekLimit) {
         std::fprintf(stderr, "fake win32: %d PeekMessageA calls; posting WM_QUIT with 0x%x\n", peeks,
                      RunawayQuitCode);
         state.quitPending = true;
         state.quitCode = RunawayQuitCode;
-    } else if (peeks >= 2 * state.peekLimit) {
+    } else if (peeks >= 2 * PeekLimit) {
         std::fprintf(stderr, "fake win32: the message loop ignores WM_QUIT; aborting\n");
         std::abort();
     }
@@ -42,20 +42,18 @@ BOOL WINAPI PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterM
         SetResult(slot, "none");
         return FALSE;
     }
-    HWND live = LiveWindow();
-    bool remove = (removeFlags & PM_REMOVE) != 0;
-    for (auto queued = state.queue.begin(); queued != state.queue.end(); ++queued) {
-        if (!InFilter(queued->message, filterMin, filterMax)) continue;
-        if (window != nullptr && window != live) continue;
-        *message = MSG{live, queued->message, queued->wParam, queued->lParam, state.tick, {0, 0}};
-        if (remove) state.queue.erase(queued);
+    // The program peeks for every message of the thread and removes it; no filter is applied.
+    if (!state.queue.empty()) {
+        const QueuedMessage queued = state.queue.front();
+        state.queue.pop_front();
+        *message = MSG{LiveWindow(), queued.message, queued.wParam, queued.lParam, state.tick, {0, 0}};
         SetResult(slot, Delivered(*message));
         return TRUE;
     }
     // WM_QUIT comes only once nothing else is queued.
-    if (state.quitPending && state.queue.empty() && InFilter(WM_QUIT, filterMin, filterMax)) {
+    if (state.quitPending) {
         *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(state.quitCode), 0, state.tick, {0, 0}};
-        if (remove) state.quitPending = false;
+        state.quitPending = false;
         SetResult(slot, Delivered(*message));
         return TRUE;
     }
@@ -95,15 +93,8 @@ void PostWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     TheState().queue.push_back(QueuedMessage{message, wParam, lParam});
 }
 
-LRESULT SendWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    WindowEntry* entry = FindLiveWindow();
-    if (entry == nullptr) return 0;
-    return entry->procedure(entry->handle, message, wParam, lParam);
-}
-
 size_t PendingMessages() { return TheState().queue.size(); }
 bool QuitPending() { return TheState().quitPending; }
-void SetPeekLimit(int limit) { TheState().peekLimit = limit; }
 void SetDefWindowProcResult(LRESULT result) { TheState().defWindowProcResult = result; }
 
 }  // namespace fakewin32

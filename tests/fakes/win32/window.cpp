@@ -103,7 +103,7 @@ BOOL WINAPI AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle
     rect->right += frame;
     rect->top -= frame + caption + (menu ? MenuHeight : 0);
     rect->bottom += frame;
-    TheState().rectAdjustments.push_back(RectAdjustment{before, *rect, style, menu, exStyle});
+    SetResult(slot, Rect(*rect));
     return TRUE;
 }
 

@@ -9,7 +9,8 @@
 //   - GetTickCount serves a clock the test sets;
 //   - PeekMessageA delivers the messages a test posts, in order, then WM_QUIT once
 //     PostQuitMessage has run, and DispatchMessageA calls the window procedure that the window's
-//     class was registered with;
+//     class was registered with; a loop that never ends fails instead of hanging (after 100000
+//     peeks the fake posts WM_QUIT with 0x7E57, after twice as many it aborts);
 //   - hooks run test code at the start of a chosen call (post a key while the loop runs, count
 //     idle passes through SwapBuffers, change the clock between two reads).
 // DefWindowProcA does no default processing: it records the call and returns what the test set.
@@ -69,15 +70,6 @@ struct WindowCreation {
     HWND result;  // null when the call failed
 };
 
-// One AdjustWindowRectEx call: the rectangle before and after.
-struct RectAdjustment {
-    RECT before;
-    RECT after;
-    DWORD style;
-    BOOL menu;
-    DWORD exStyle;
-};
-
 // A RegisterClassA argument, copied. The copy's two text pointers are cleared; the texts are in
 // className and menuName, rendered as arguments are ("null" for a null pointer).
 struct WindowClassRecord {
@@ -104,7 +96,6 @@ void Note(const char* name, std::vector<std::string> args = {});
 
 const std::vector<MessageBoxRecord>& MessageBoxes();
 const std::vector<WindowCreation>& WindowCreations();
-const std::vector<RectAdjustment>& RectAdjustments();
 const std::vector<WindowClassRecord>& RegisteredClasses();     // every RegisterClassA argument
 const std::vector<PIXELFORMATDESCRIPTOR>& ChosenDescriptors();  // every ChoosePixelFormat argument
 const std::vector<PIXELFORMATDESCRIPTOR>& SetDescriptors();     // every SetPixelFormat argument
@@ -133,15 +124,8 @@ DWORD TickCount();
 // Queues a message for the demo window. Its hwnd is filled in when PeekMessageA delivers it:
 // the window that is alive then, or null when there is none.
 void PostWindowMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-// Sends a message straight to the live window's procedure, as the system does during creation
-// and teardown. Returns the procedure's result, or 0 when no window is alive.
-LRESULT SendWindowMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 size_t PendingMessages();
 bool QuitPending();
-// A message loop that never ends is a failure, not a hang: after `limit` PeekMessageA calls since
-// Reset() the fake posts WM_QUIT with RunawayQuitCode; after twice as many it aborts. Default 100000.
-void SetPeekLimit(int limit);
-constexpr int RunawayQuitCode = 0x7E57;
 // DefWindowProcA's result (default 0), to tell its result from a handled message's.
 void SetDefWindowProcResult(LRESULT result);
 
