@@ -400,6 +400,19 @@ TEST_F(VeskopSetUpFailure, WithoutADataFolderItSaysWhereToStartItAndEndsWith1) {
     EXPECT_EQ("", veskop->Output()) << "no frame, no music";
 }
 
+// With the box up the window is gone and the desktop mode back: nothing is left to restore, so a
+// service manager's single stop (or `timeout`) ends the program at once, the signal's way.
+TEST_F(VeskopSetUpFailure, OneSignalWhileTheBoxIsUpEndsIt) {
+    WorkingFolder empty(WorkingFolder::Empty);
+    ASSERT_TRUE(empty.ok());
+    options.workingDirectory = empty.path();
+    auto veskop = StartVeskop(&server, options);
+    ASSERT_TRUE(server.WaitForWindow("ERROR", StartTimeout).found()) << veskop->Errors();
+    veskop->Signal(SIGTERM);
+    ASSERT_TRUE(veskop->WaitForExit(5.0)) << "still waiting in its box after one SIGTERM";
+    EXPECT_EQ(128 + SIGTERM, veskop->ExitStatus());
+}
+
 TEST_F(VeskopSetUpFailure, EachMissingImageIsNamedAndEndsItWith1) {
     std::vector<std::unique_ptr<WorkingFolder>> folders;
     std::vector<VeskopOptions> runs;

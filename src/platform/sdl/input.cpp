@@ -14,24 +14,31 @@
 
 namespace {
 
-volatile sig_atomic_t CloseSignalled = 0;
+volatile sig_atomic_t CloseSignalled = 0;  // the number of the last close signal not yet taken
 // A fullscreen mode change may be in effect: set when one is asked for, cleared when the desktop
 // mode is back. Read by the signal handler, so a plain flag of its own.
 volatile sig_atomic_t DisplayModeAway = 0;
+// A message box waits for the user: the program's own loop, which takes close requests, does
+// not run meanwhile.
+volatile sig_atomic_t MessageBoxShowing = 0;
+
+void EndAsSignalled(int signalNumber) {
+    signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
+}
 
 // SIGINT, SIGTERM and SIGHUP (the terminal that started the program is gone) ask the program to
 // close, like the close box, however many arrive while a fullscreen mode is set: the program's
 // teardown, or the exit-time clean-up, then gives the display back its desktop mode, which a
-// process killed by a signal would leave changed. With the desktop mode on, a second signal
-// before the program has taken the first (it waits in a message box, say) ends it the default
-// way: nothing is left to restore then.
+// process killed by a signal would leave changed. With the desktop mode on, nothing is left to
+// restore: a signal the program cannot take now (it waits in a message box), or a second one
+// before it took the first, ends it the default way, as the sender asked.
 void OnCloseSignal(int signalNumber) {
-    if (CloseSignalled && !DisplayModeAway) {
-        signal(signalNumber, SIG_DFL);
-        raise(signalNumber);
+    if (!DisplayModeAway && (MessageBoxShowing || CloseSignalled)) {
+        EndAsSignalled(signalNumber);
         return;
     }
-    CloseSignalled = 1;
+    CloseSignalled = signalNumber;
 }
 
 const BYTE VirtualKeyEscape = 0x1B;
@@ -127,6 +134,12 @@ void InstallSignalHandling() {
 }
 
 void NoteDisplayModeChanged(bool changed) { DisplayModeAway = changed ? 1 : 0; }
+
+void NoteMessageBoxShowing(bool showing) {
+    MessageBoxShowing = showing ? 1 : 0;
+    // A close request that came just before the box, with nothing to restore, is taken now.
+    if (showing && CloseSignalled && !DisplayModeAway) EndAsSignalled(CloseSignalled);
+}
 
 void BackendPumpEvents() {
     if (Sdl().videoReady) {

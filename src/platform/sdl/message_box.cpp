@@ -81,7 +81,10 @@ int BackendMessageBox(const char* text, const char* caption, UINT type) {
         return unanswered;
     }
     int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    NoteMessageBoxShowing(true);
+    const int shown = SDL_ShowMessageBox(&box, &pressed);
+    NoteMessageBoxShowing(false);
+    if (shown != 0) {
         std::fprintf(stderr, "%s: the dialog could not be shown (%s); answered %s\n", caption,
                      SDL_GetError(), answer);
         std::fflush(stderr);

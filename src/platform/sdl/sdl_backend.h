@@ -42,5 +42,8 @@ bool HasDisplay();
 void InstallSignalHandling();
 // Tells the signal handling whether a fullscreen mode change is in effect.
 void NoteDisplayModeChanged(bool changed);
+// Tells the signal handling that a message box waits for the user (the program's own loop, which
+// takes close requests, does not run meanwhile).
+void NoteMessageBoxShowing(bool showing);
 
 #endif
