@@ -145,3 +145,35 @@ TEST_F(VeskopDisplayMode, F1ToAWindowAndBackSwitchesTheModeBothWays) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two shows on one display, the second started while the first runs fullscreen, ended one after
+// the other in either order: once both have ended the screen is back in the mode it had before
+// the first (the first's end gives the display its desktop mode back, as on Windows, while the
+// second plays on).
+TEST_F(VeskopDisplayMode, TwoShowsAtOnceGiveBackTheDesktopModeInEitherOrderOfEnding) {
+    for (bool firstEndsFirst : {true, false}) {
+        SCOPED_TRACE(firstEndsFirst ? "the first ends first" : "the second ends first");
+        VeskopOptions options;
+        options.logName = firstEndsFirst ? "first-of-two" : "first-of-two-ends-last";
+        auto first = StartShow(options);
+        ASSERT_TRUE(first);
+        options.logName = firstEndsFirst ? "second-of-two-ends-last" : "second-of-two";
+        auto second = StartShow(options);
+        ASSERT_TRUE(second);
+        ChildProcess* order[2] = {first.get(), second.get()};
+        if (!firstEndsFirst) std::swap(order[0], order[1]);
+
+        order[0]->Signal(SIGTERM);
+        ASSERT_TRUE(order[0]->WaitForExit(ExitTimeout));
+        EXPECT_EQ(0, order[0]->ExitStatus());
+        SleepSeconds(0.5);  // time for a wrong switch to happen
+        EXPECT_TRUE(order[1]->Running());
+        order[1]->Signal(SIGTERM);
+        ASSERT_TRUE(order[1]->WaitForExit(ExitTimeout));
+        ExpectDesktopMode();
+    }
+}
+
+}  // namespace

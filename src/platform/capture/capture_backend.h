@@ -10,6 +10,7 @@
 
 #include <EGL/egl.h>
 
+#include <memory>
 #include <vector>
 
 struct BackendSurface {
@@ -29,8 +30,9 @@ struct BackendContext {
 struct CaptureState {
     CaptureSettings settings;
     long framesPresented = 0;
-    std::vector<BackendSurface*> surfaces;  // live ones, owned
-    BackendContext* current = nullptr;      // made current last, or null
+    std::vector<std::unique_ptr<BackendSurface>> surfaces;  // live ones
+    std::vector<std::unique_ptr<BackendContext>> contexts;
+    BackendContext* current = nullptr;  // made current last, or null
 };
 
 CaptureState& Capture();

@@ -6,7 +6,7 @@
 
 void BackendPumpEvents() {
     CaptureState& capture = Capture();
-    for (BackendSurface* surface : capture.surfaces) {
+    for (auto& surface : capture.surfaces) {
         if (surface->sizeReported) continue;
         surface->sizeReported = true;
         CoreReportSize(surface->window, capture.settings.width, capture.settings.height, false);

@@ -137,9 +137,9 @@ bool ReadCurrentFrame(std::vector<std::uint8_t>* pixels) {
 bool BackendOffersDepth(int depthBits) { return depthBits == 32; }
 
 BackendSurface* BackendCreateSurface(const SurfaceRequest& request) {
-    auto* surface = new BackendSurface{request.window, false};
-    Capture().surfaces.push_back(surface);
-    return surface;
+    auto& surfaces = Capture().surfaces;
+    surfaces.push_back(std::make_unique<BackendSurface>(BackendSurface{request.window, false}));
+    return surfaces.back().get();
 }
 
 bool BackendSetSurfaceDepth(BackendSurface*, int depthBits) { return depthBits == 32; }
@@ -149,11 +149,13 @@ void BackendShowSurface(BackendSurface*) {}
 
 void BackendRaiseSurface(BackendSurface*) {}
 
-void BackendDestroySurface(BackendSurface* surface) {
-    auto& surfaces = Capture().surfaces;
-    surfaces.erase(std::remove(surfaces.begin(), surfaces.end(), surface), surfaces.end());
-    delete surface;
+template <typename Record>
+void Forget(std::vector<std::unique_ptr<Record>>& records, Record* record) {
+    records.erase(std::find_if(records.begin(), records.end(),
+                               [record](const auto& entry) { return entry.get() == record; }));
 }
+
+void BackendDestroySurface(BackendSurface* surface) { Forget(Capture().surfaces, surface); }
 
 BackendContext* BackendCreateContext(BackendSurface*) {
     if (!OpenEglDisplay()) return nullptr;
@@ -167,18 +169,19 @@ BackendContext* BackendCreateContext(BackendSurface*) {
         return nullptr;
     }
     // The framebuffer is made in the new context; the current one is then put back.
-    auto* context = new BackendContext{egl, 0, 0, 0};
+    BackendContext context = {egl, 0, 0, 0};
     const CaptureSettings& settings = Capture().settings;
     eglMakeCurrent(Display, EGL_NO_SURFACE, EGL_NO_SURFACE, egl);
-    bool made = CreateFramebuffer(context, settings.width, settings.height);
+    bool made = CreateFramebuffer(&context, settings.width, settings.height);
     MakeEglCurrent(Capture().current);
     if (!made) {
         Complain("no framebuffer of the capture's size with a depth buffer");
         eglDestroyContext(Display, egl);
-        delete context;
         return nullptr;
     }
-    return context;
+    auto& contexts = Capture().contexts;
+    contexts.push_back(std::make_unique<BackendContext>(context));
+    return contexts.back().get();
 }
 
 bool BackendMakeCurrent(BackendSurface*, BackendContext* context) {
@@ -191,7 +194,7 @@ bool BackendMakeCurrent(BackendSurface*, BackendContext* context) {
 void BackendDeleteContext(BackendContext* context) {
     if (Capture().current == context) BackendMakeCurrent(nullptr, nullptr);
     eglDestroyContext(Display, context->egl);  // its framebuffer goes with it
-    delete context;
+    Forget(Capture().contexts, context);
 }
 
 bool BackendSwapBuffers(BackendSurface*) {

@@ -3,7 +3,11 @@
 //
 // A mode BackendEnterMode finds is only remembered; the switch itself happens when a fullscreen
 // surface is shown (SDL's exclusive fullscreen), and ends when the mode is left, the surface is
-// destroyed or the process exits.
+// destroyed or the process exits. SDL switches back to the mode the display had when the
+// program started, so when that is already the mode asked for (another show holds the display in
+// it, say) nothing is switched: a fullscreen surface then covers the display as it is, and the
+// program leaves the mode to whoever set it, as the other show's end puts back its own desktop
+// mode. Whichever of two shows ends last, the display ends in the mode it had before the first.
 #include "sdl_backend.h"
 
 #include <X11/Xlib.h>
@@ -40,11 +44,11 @@ void ReleaseDisplayAtExit() {
     sdl.videoReady = false;
     if (DisplayLost) return;  // the server and its modes are gone with it
     SDL_GL_MakeCurrent(nullptr, nullptr);
-    for (BackendContext* context : sdl.contexts) {
+    for (auto& context : sdl.contexts) {
         SDL_GL_DeleteContext(context->sdl);
         context->sdl = nullptr;
     }
-    for (BackendSurface* surface : sdl.surfaces) {
+    for (auto& surface : sdl.surfaces) {
         if (surface->sdl != nullptr) SDL_DestroyWindow(surface->sdl);
         surface->sdl = nullptr;
         surface->sdlId = 0;
@@ -82,6 +86,9 @@ bool BackendOpenDisplay() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // Closing the last window is the program's business (WM_CLOSE), not a quit of SDL's.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // A fullscreen window that loses the focus to another program stays as it is, in its mode,
+    // and goes on drawing, as on Windows; SDL would minimise it and switch the mode back.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "No display: %s\n", SDL_GetError());
         return false;
@@ -102,12 +109,21 @@ bool BackendOpenDisplay() {
 }
 
 bool BackendEnterMode(int width, int height) {
+    SdlState& sdl = Sdl();
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w == width && desktop.h == height &&
+        SDL_BITSPERPIXEL(desktop.format) >= 24) {
+        sdl.mode = desktop;
+        sdl.fullscreenKind = SDL_WINDOW_FULLSCREEN_DESKTOP;
+        return true;
+    }
     int count = SDL_GetNumDisplayModes(0);
     for (int i = 0; i < count; i++) {  // SDL lists the highest refresh rate first
         SDL_DisplayMode offered;
         if (SDL_GetDisplayMode(0, i, &offered) != 0) continue;
         if (offered.w == width && offered.h == height && SDL_BITSPERPIXEL(offered.format) >= 24) {
-            Sdl().mode = offered;
+            sdl.mode = offered;
+            sdl.fullscreenKind = SDL_WINDOW_FULLSCREEN;
             NoteDisplayModeChanged(true);
             return true;
         }
@@ -117,7 +133,7 @@ bool BackendEnterMode(int width, int height) {
 
 void BackendLeaveMode() {
     NoteDisplayModeChanged(false);
-    for (BackendSurface* surface : Sdl().surfaces) {
+    for (auto& surface : Sdl().surfaces) {
         if (!surface->shape.fullscreen) continue;
         surface->shape.fullscreen = false;
         if (surface->sdl != nullptr) SDL_SetWindowFullscreen(surface->sdl, 0);

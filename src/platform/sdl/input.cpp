@@ -53,7 +53,7 @@ BYTE VirtualKeyOf(SDL_Scancode scancode) {
 }
 
 HWND WindowOf(Uint32 sdlId) {
-    for (BackendSurface* surface : Sdl().surfaces) {
+    for (auto& surface : Sdl().surfaces) {
         if (sdlId != 0 && surface->sdlId == sdlId) return surface->window;
     }
     return nullptr;

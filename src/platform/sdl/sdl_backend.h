@@ -8,6 +8,7 @@
 
 #include <SDL.h>
 
+#include <memory>
 #include <vector>
 
 struct BackendSurface {
@@ -23,10 +24,14 @@ struct BackendContext {
 };
 
 struct SdlState {
-    std::vector<BackendSurface*> surfaces;  // live ones, owned
-    std::vector<BackendContext*> contexts;
+    std::vector<std::unique_ptr<BackendSurface>> surfaces;  // live ones
+    std::vector<std::unique_ptr<BackendContext>> contexts;
     BackendSurface* raised = nullptr;  // raised last: it has the keyboard
     SDL_DisplayMode mode = {};  // the mode BackendEnterMode found, for fullscreen surfaces
+    // How a fullscreen surface takes the display: SDL_WINDOW_FULLSCREEN switches to `mode` (and
+    // back when it goes); SDL_WINDOW_FULLSCREEN_DESKTOP covers the display as it is, when its
+    // mode is already the one asked for.
+    Uint32 fullscreenKind = SDL_WINDOW_FULLSCREEN;
     bool cursorShown = true;    // the core's display counter is 0 or more
     bool videoTried = false;
     bool videoReady = false;

@@ -45,15 +45,21 @@ SDL_Window* CreateSdlWindow(const SurfaceRequest& shape, const char* title, int 
     SupportOf(depthBits) = sdl != nullptr ? Support::Yes : Support::No;
     if (sdl != nullptr && shape.fullscreen) {
         SDL_SetWindowDisplayMode(sdl, &Sdl().mode);
-        SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN);
+        SDL_SetWindowFullscreen(sdl, Sdl().fullscreenKind);
     }
     return sdl;
 }
 
 template <typename Record>
-void Forget(std::vector<Record*>& records, Record* record) {
-    records.erase(std::remove(records.begin(), records.end(), record), records.end());
-    delete record;
+Record* Keep(std::vector<std::unique_ptr<Record>>& records, Record value) {
+    records.push_back(std::make_unique<Record>(value));
+    return records.back().get();
+}
+
+template <typename Record>
+void Forget(std::vector<std::unique_ptr<Record>>& records, Record* record) {
+    records.erase(std::find_if(records.begin(), records.end(),
+                               [record](const auto& entry) { return entry.get() == record; }));
 }
 
 }  // namespace
@@ -74,9 +80,10 @@ BackendSurface* BackendCreateSurface(const SurfaceRequest& request) {
         if (SupportOf(depthBits) == Support::No) continue;
         SDL_Window* sdl = CreateSdlWindow(request, request.title, depthBits);
         if (sdl == nullptr) continue;
-        auto* surface = new BackendSurface{sdl, SDL_GetWindowID(sdl), request.window, request, depthBits};
+        BackendSurface* surface = Keep(Sdl().surfaces, BackendSurface{sdl, SDL_GetWindowID(sdl),
+                                                                      request.window, request,
+                                                                      depthBits});
         surface->shape.title = nullptr;
-        Sdl().surfaces.push_back(surface);
         return surface;
     }
     return nullptr;
@@ -116,9 +123,7 @@ BackendContext* BackendCreateContext(BackendSurface* surface) {
     SetFormatAttributes(surface->depthBits);
     SDL_GLContext sdl = SDL_GL_CreateContext(surface->sdl);  // and makes it current
     if (sdl == nullptr) return nullptr;
-    auto* context = new BackendContext{sdl};
-    Sdl().contexts.push_back(context);
-    return context;
+    return Keep(Sdl().contexts, BackendContext{sdl});
 }
 
 bool BackendMakeCurrent(BackendSurface* surface, BackendContext* context) {
