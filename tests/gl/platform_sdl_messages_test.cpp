@@ -89,6 +89,15 @@ TEST_F(StandInMessages, KeysArePostedInTheOrderTheyCameAndRepeatWithThePreviousS
     for (const MSG& message : messages) EXPECT_EQ(window_, message.hwnd);
 }
 
+// The quit message waits for what was posted before it, and comes once.
+TEST_F(StandInMessages, TheQuitMessageComesAfterThePostedMessagesOnlyOnce) {
+    PushKey(window_, SDL_SCANCODE_F2, SDLK_F2, 0, true);
+    PostQuitMessage(5);
+    PushKey(window_, SDL_SCANCODE_F2, SDLK_F2, 0, false);
+    ExpectMessages(TakeMessages(), {{WM_KEYDOWN, 0x71, 1}, {WM_KEYUP, 0x71, Released}, {WM_QUIT, 5, 0}});
+    EXPECT_TRUE(TakeMessages().empty());
+}
+
 TEST_F(StandInMessages, F10AndKeysWithAltHeldAreSystemKeysAndKeysNotReadPostNothing) {
     PushKey(window_, SDL_SCANCODE_F10, SDLK_F10, 0, true);
     PushKey(window_, SDL_SCANCODE_F10, SDLK_F10, 0, false);
