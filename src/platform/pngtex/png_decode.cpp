@@ -62,8 +62,9 @@ png_fixed_point FixedGamma(double gamma) {
     return static_cast<png_fixed_point>(gamma * PNG_FP_1 + 0.5);
 }
 
-// Asks libpng for 8-bit RGB, or RGBA where the file has alpha or a tRNS chunk, with the gamma
-// correction from screenGamma and the file's gamma.
+// Asks libpng for 8-bit RGBA where the file has an alpha channel and 8-bit RGB otherwise, with
+// the gamma correction from screenGamma and the file's gamma. A tRNS chunk is no alpha channel:
+// stripping alpha also drops it (the transparent entries keep their colours).
 void RequestRgb8(png_structp png, png_infop info, int colorType, int bitDepth, double screenGamma) {
     switch (colorType) {
         case PNG_COLOR_TYPE_GRAY:
@@ -82,7 +83,8 @@ void RequestRgb8(png_structp png, png_infop info, int colorType, int bitDepth, d
         default:
             png_error(png, "unsupported colour type");
     }
-    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+    const bool hasAlphaChannel = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
+    if (!hasAlphaChannel) png_set_strip_alpha(png);  // palette expansion would add tRNS as alpha
     if (bitDepth == 16) png_set_scale_16(png);
     png_set_interlace_handling(png);
 

@@ -12,10 +12,9 @@
 //     it, or of 2 texels once one side has reached 1.
 //   - Formats: grey with alpha and RGBA files become GL_RGBA textures with the file's alpha
 //     (info->Alpha = 8); grey, RGB and palette files become GL_RGB textures, grey and palette
-//     expanded to RGB (info->Alpha = 0). A file with a tRNS chunk (a transparent palette entry,
-//     grey level or RGB colour) keeps that transparency: it becomes a GL_RGBA texture whose
-//     alpha comes from tRNS, and info->Alpha is 8. 16-bit samples are scaled to 8 bits; 1-, 2-
-//     and 4-bit samples are expanded to 8 bits.
+//     expanded to RGB (info->Alpha = 0), with or without a tRNS chunk: its transparent palette
+//     entries, grey level or RGB colour keep their colours and give no alpha. 16-bit samples are
+//     scaled to 8 bits; 1-, 2- and 4-bit samples are expanded to 8 bits.
 //   - Row order: the file's top row is the texture's first row, at t = 0.
 //   - Gamma: the decoder gets screen gamma 2.2, or 2.2 divided by the number in the environment
 //     variable VIEWING_GAMMA (read at every load; a value that is not a number between 0.001
