@@ -27,11 +27,11 @@ struct DecodeJob {
 };
 
 // The most libpng may allocate at once. A valid image within the texture limit needs at most
-// about 8 MB (a row of a million 16-bit RGBA pixels; libpng's own cap on a chunk's data is
-// 8,000,000 bytes). That cap only warns for an ancillary chunk and then allocates what its length
-// field claims, so a 300-byte file whose text chunk says 2 GiB got 2 GiB; here the allocation
-// fails instead, libpng skips the chunk with a warning, and the load goes on or fails as the
-// rest of the file decides.
+// about 8 MB (a row of a million 16-bit RGBA pixels). libpng's own cap on a chunk's data
+// (8,000,000 bytes) only warns, and its readers then ask for what the chunk's length field
+// claims, up to 2 GiB from a file of 300 bytes. The chunks that could claim that much are
+// skipped unread (SkipUnusedChunks); this bound guards the rest, whose readers skip a chunk
+// they get no memory for.
 const png_alloc_size_t MaxDecoderAllocation = 16u << 20;
 
 png_voidp PNGCBAPI AllocateBounded(png_structp, png_alloc_size_t size) {
@@ -55,6 +55,13 @@ void CheckTextureLimit(png_structp png, uint32_t width, uint32_t height) {
              (unsigned)width, (unsigned)height, (unsigned)PNG_MAX_TEXELS);
     png_error(png, message);  // prints through the default handler, then longjmps
 }
+
+// Nothing here reads text, suggested palettes or unknown chunks, so libpng is told to keep none:
+// its chunk cache limit at 1 (one more than the number of such chunks it may store) makes it
+// skip every tEXt, zTXt, iTXt, sPLT and unknown chunk, whatever length it claims, with nothing
+// allocated. A refused allocation is no substitute: libpng's tEXt reader does not skip the
+// chunk's bytes then, and reads its text as the next chunk header.
+void SkipUnusedChunks(png_structp png) { png_set_chunk_cache_max(png, 1); }
 
 const png_fixed_point DefaultFileGamma = 45455;  // 1/2.2, the usual encoding
 
@@ -104,6 +111,7 @@ void DecodeImage(DecodeJob* job) {
     png_infop info = job->info;
     png_init_io(png, job->file);
     png_set_sig_bytes(png, sizeof PngSignature);
+    SkipUnusedChunks(png);
     png_read_info(png, info);
 
     png_uint_32 width = 0;

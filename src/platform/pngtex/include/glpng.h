@@ -22,16 +22,16 @@
 //     With neither, samples pass unchanged.
 //   - Limit: a file whose texture, each side rounded up to a power of two, would hold more than
 //     PNG_MAX_TEXELS texels (64 MiB as RGBA; 4096x4096, 8192x2048, ...) is refused right after
-//     its header is read, before any pixel memory is allocated. The decoder itself never gets
-//     more than 16 MiB at once: a chunk whose length claims more is skipped with libpng's
-//     warning.
+//     its header is read, before any pixel memory is allocated. Text, suggested-palette and
+//     unknown chunks are skipped unread, whatever length they claim (with libpng's warning past
+//     its 8,000,000-byte chunk limit), and the decoder never gets more than 16 MiB at once.
 //   - Unpack state: GL_UNPACK_* pixel-store settings are saved and restored around the upload.
 //
 // Returns 1 when the texture was filled, 0 when not. On 0 the bound texture is left without
 // image data: the file is not a regular file (a FIFO is never opened), could not be opened or
 // closed, did not start with the PNG signature, or the decoder reported an error (a bad chunk, a
-// CRC error, a truncated file, a colour type or size it cannot take). A file without the signature fails before libpng runs and writes
-// nothing. libpng's default handlers write its texts to standard error ("libpng error: %s",
+// CRC error, a truncated file, a colour type or size it cannot take). A file without the
+// signature fails before libpng runs and writes nothing. libpng's default handlers write its texts to standard error ("libpng error: %s",
 // "libpng warning: %s"); nothing else is printed.
 //
 // Needs a current OpenGL rendering context. Not thread-safe beyond that context's thread.
