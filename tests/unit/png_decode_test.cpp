@@ -9,6 +9,7 @@
 #include <string>
 
 #include "glpng.h"
+#include "fifo_swap.h"
 #include "png_test_files.h"
 
 namespace {
@@ -362,6 +363,20 @@ TEST(PngDecode, AChunkClaimingHundredsOfMegabytesIsNotAllocated) {
     EXPECT_EQ(d.ok, 0);
     EXPECT_NE(d.errors.find("libpng error: "), std::string::npos) << d.errors;
     EXPECT_EQ(d.errors.find("memory"), std::string::npos) << d.errors;
+}
+
+// A path that turns into a FIFO between the loader's check and its open must not leave it
+// waiting for a writer: the check is made on what was opened.
+TEST(PngDecode, APathSwappedForAFifoIsNeverWaitedOn) {
+    ScratchDir dir;
+    const double longest = LongestLoadWhileSwappingInFifo(
+        dir.Path("swap-"),
+        [](const char* path) {
+            PngImage image;
+            if (ReadPngFile(path, NeutralScreenGamma, &image)) std::free(image.pixels);
+        },
+        0.5);
+    EXPECT_LT(longest, 0.75) << "a load waited on the FIFO";  // one that did is let go after 1 s
 }
 
 }  // namespace

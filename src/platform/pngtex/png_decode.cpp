@@ -2,13 +2,23 @@
 
 #include <png.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "glpng.h"
+
+// Windows opens files in text mode unless told otherwise, and has no FIFOs to guard against.
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0
+#endif
 
 const unsigned char PngSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 
@@ -148,13 +158,23 @@ int DecodeGuarded(DecodeJob* job) {
     return 1;
 }
 
+// Opens filename for reading if it is a regular file. The check is made on the opened file, so
+// nothing swapped in after it can be read instead; the open itself does not block, so a FIFO
+// (which would wait for a writer that may never come) is refused at once.
+FILE* OpenRegularFile(const char* filename) {
+    const int fd = open(filename, O_RDONLY | O_NONBLOCK | O_BINARY);
+    if (fd < 0) return NULL;
+    struct stat info;
+    FILE* file = NULL;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) file = fdopen(fd, "rb");
+    if (file == NULL) close(fd);
+    return file;
+}
+
 }  // namespace
 
 int ReadPngFile(const char* filename, double screenGamma, PngImage* image) {
-    // Only a regular file is opened: opening a FIFO waits for a writer that may never come.
-    struct stat info;
-    if (stat(filename, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
-    FILE* file = fopen(filename, "rb");
+    FILE* file = OpenRegularFile(filename);
     if (file == NULL) return 0;
     unsigned char signature[sizeof PngSignature];
     if (fread(signature, 1, sizeof signature, file) != sizeof signature ||

@@ -28,10 +28,11 @@
 //   - Unpack state: GL_UNPACK_* pixel-store settings are saved and restored around the upload.
 //
 // Returns 1 when the texture was filled, 0 when not. On 0 the bound texture is left without
-// image data: the file is not a regular file (a FIFO is never opened), could not be opened or
-// closed, did not start with the PNG signature, or the decoder reported an error (a bad chunk, a
-// CRC error, a truncated file, a colour type or size it cannot take). A file without the
-// signature fails before libpng runs and writes nothing. libpng's default handlers write its texts to standard error ("libpng error: %s",
+// image data: the file is not a regular file (checked on the file as opened, without waiting,
+// so a FIFO never blocks the load), could not be opened or closed, did not start with the PNG
+// signature, or the decoder reported an error (a bad chunk, a CRC error, a truncated file, a
+// colour type or size it cannot take). A file without the signature fails before libpng runs
+// and writes nothing. libpng's default handlers write its texts to standard error ("libpng error: %s",
 // "libpng warning: %s"); nothing else is printed.
 //
 // Needs a current OpenGL rendering context. Not thread-safe beyond that context's thread.
