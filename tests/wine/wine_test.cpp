@@ -115,6 +115,33 @@ TEST(VeskopZip, HoldsOneFolderWithTheProgramItsDataAndTextsAndNeedsOnlyWindowsOw
     EXPECT_NE(std::string::npos, dump.output.find("(Windows GUI)"));
 }
 
+// What Windows itself reads from the program's resources and Wine does not act on: per-monitor
+// DPI awareness (else a 640x480 window at 125 % scaling is drawn shrunk into a corner once the
+// mode has changed), the boxes' Common Controls 6, and the icon Explorer shows for the file.
+TEST(VeskopZip, TheProgramCarriesItsIconAndAManifestForPerMonitorDpiAndCommonControls6) {
+    CommandResult manifest = RunCommand({"wrestool", "--extract", "--raw", "--type=24", Program});
+    ASSERT_EQ(0, manifest.status) << manifest.errors;
+    for (const char* text :
+         {">PerMonitorV2, PerMonitor</dpiAwareness>", ">true/pm</dpiAware>",
+          "name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
+          "publicKeyToken=\"6595b64144ccf1df\""}) {
+        EXPECT_NE(std::string::npos, manifest.output.find(text)) << text << " not in:\n"
+                                                                 << manifest.output;
+    }
+    const std::string icon = TestArtifactDirectory() + "/veskop.ico";
+    CommandResult extracted =
+        RunCommand({"wrestool", "--extract", "--type=group_icon", "--output=" + icon, Program});
+    ASSERT_EQ(0, extracted.status) << extracted.errors;
+    CommandResult sizes = RunCommand({"icotool", "--list", icon});
+    std::string expected;
+    int index = 1;
+    for (int side : {16, 32, 48, 256}) {
+        expected += "--icon --index=" + std::to_string(index++) + " --width=" + std::to_string(side) +
+                    " --height=" + std::to_string(side) + " --bit-depth=32 --palette-size=0\n";
+    }
+    EXPECT_EQ(expected, sizes.output) << sizes.errors;
+}
+
 // The one real show of the run: Wine's tick count follows the real clock, so this takes 55 s.
 TEST_F(VeskopExe, PlaysTheShowFullscreenInEachScenesSpanAndEndsWith0After55Seconds) {
     auto veskop = StartExe(server);
