@@ -32,8 +32,8 @@
 // so a FIFO never blocks the load), could not be opened or closed, did not start with the PNG
 // signature, or the decoder reported an error (a bad chunk, a CRC error, a truncated file, a
 // colour type or size it cannot take). A file without the signature fails before libpng runs
-// and writes nothing. libpng's default handlers write its texts to standard error ("libpng error: %s",
-// "libpng warning: %s"); nothing else is printed.
+// and writes nothing. libpng's default handlers write its texts to standard error
+// ("libpng error: %s", "libpng warning: %s"); nothing else is printed.
 //
 // Needs a current OpenGL rendering context. Not thread-safe beyond that context's thread.
 #ifndef VESKOP_GLPNG_H
