@@ -267,7 +267,9 @@ bool WaitForRestarts(ChildProcess& veskop, int count, double timeoutSeconds) {
         for (size_t at = output.find(RestartText); at != std::string::npos;
              at = output.find(RestartText, at + 1)) {
             const size_t next = at + sizeof RestartText - 1;
-            if (next < output.size() && std::isdigit(static_cast<unsigned char>(output[next]))) seen++;
+            if (next < output.size() && std::isdigit(static_cast<unsigned char>(output[next]))) {
+                seen++;
+            }
         }
         if (seen >= count) return true;
         if (!veskop.Running() || NowSeconds() >= deadline) return false;

@@ -4,8 +4,9 @@
 //
 // writes startlogo2.png, alphabetGeorgia.png, pizza2.png, sovepose2.png and vardlum.png into
 // OUTPUT_DIR, and the icon at 48x48 and 256x256 pixels, veskop-48.png and veskop-256.png, into
-// ICON_DIR, beside veskop.ico, the Windows program's icon at 16, 32, 48 and 256 pixels. The output depends only on this code, the fonts, FreeType, libpng and zlib: the
-// same inputs give the same bytes. The build's `images` target regenerates data/.
+// ICON_DIR, beside veskop.ico, the Windows program's icon at 16, 32, 48 and 256 pixels. The
+// output depends only on this code, the fonts, FreeType, libpng and zlib: the same inputs give
+// the same bytes. The build's `images` target regenerates data/.
 #include <cstdint>
 #include <cstdio>
 #include <string>
