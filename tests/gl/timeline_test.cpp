@@ -10,6 +10,7 @@
 #include "shell_harness.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -241,6 +242,103 @@ TEST_F(TimelineTest, ASetUpAfterTwoToThe31MillisecondsDriftsTheOtherWay) {
     EXPECT_EQ(DemoState.driftX, static_cast<float>(-0.125 + base * 3e-12));
     EXPECT_LT(DemoState.driftZ, 0.25f);   // away from the camera
     EXPECT_LT(DemoState.driftX, -0.125f);  // the meshes' x offsets grow: to the right
+}
+
+// Where the mesh scene puts each mesh and how it blends them, seen through stand-in lists: each
+// marks its own origin and the ends of its x and z axes as points, which OpenGL's feedback mode
+// hands back in window coordinates; the test's own camera and projection take them back to
+// world space.
+TEST_F(TimelineTest, MeshSceneDrawsEachMeshAtItsDriftedPlaceAndPhaseAndBlendsAdditively) {
+    const float Axis = 0.25f;  // world units from a marker's origin to its axis ends
+    const GLuint markers = glGenLists(3);
+    for (GLuint i = 0; i < 3; ++i) {
+        glNewList(markers + i, GL_COMPILE);
+        glPassThrough(static_cast<GLfloat>(i));
+        glBegin(GL_POINTS);
+        glVertex3f(0.0f, 0.0f, 0.0f);
+        glVertex3f(Axis, 0.0f, 0.0f);
+        glVertex3f(0.0f, 0.0f, Axis);
+        glEnd();
+        glEndList();
+    }
+    DemoState.meshListA = markers;
+    DemoState.meshListB = markers + 1;
+    DemoState.meshListC = markers + 2;
+    DemoState.spinAngle = 10.0f;
+    DemoState.driftZ = 0.5f;    // towards the camera
+    DemoState.driftX = 0.125f;  // to the left
+
+    std::vector<GLfloat> feedback(256);
+    glFeedbackBuffer(static_cast<GLsizei>(feedback.size()), GL_3D, feedback.data());
+    glRenderMode(GL_FEEDBACK);
+    DrawAt(3000);
+    const GLint values = glRenderMode(GL_RENDER);
+    glDeleteLists(markers, 3);
+
+    // Window coordinates back to world space, through the camera at its start (2.5 units out on
+    // z) and the square 45-degree projection.
+    GLdouble projection[16], camera[16];
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.0, 0.1, 1000.0);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0.0, 0.0, 2.5, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    glGetDoublev(GL_MODELVIEW_MATRIX, camera);
+    glLoadIdentity();
+    struct Point {
+        double x, y, z;
+    };
+    std::vector<std::vector<Point>> drawn(3);  // per marker list, its points in order
+    int list = -1;
+    for (GLint at = 0; at < values;) {
+        const GLfloat token = feedback[at++];
+        if (token == GL_PASS_THROUGH_TOKEN) {
+            list = static_cast<int>(feedback[at++]);
+        } else {
+            ASSERT_EQ(token, GL_POINT_TOKEN);
+            ASSERT_GE(list, 0);
+            Point p;
+            gluUnProject(feedback[at], feedback[at + 1], feedback[at + 2], camera, projection,
+                         viewport, &p.x, &p.y, &p.z);
+            drawn[list].push_back(p);
+            at += 3;
+        }
+    }
+
+    const struct {
+        const char* name;
+        double x, y, phase;
+    } meshes[3] = {{"A", -0.4, 0.2, 0.0}, {"B", 0.0, 0.0, -30.0}, {"C", 0.2, -0.2, -60.0}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(std::string("mesh ") + meshes[i].name);
+        ASSERT_EQ(drawn[i].size(), 3u);
+        const Point origin = {meshes[i].x - 0.125, meshes[i].y, 0.5};
+        // Turned -90 degrees about x, then spun about its own z: its x axis turns in the
+        // horizontal plane, and its z axis points up.
+        const double angle = (10.0 + meshes[i].phase) * std::acos(-1.0) / 180.0;
+        const Point expected[3] = {
+            origin,
+            {origin.x + Axis * std::cos(angle), origin.y, origin.z - Axis * std::sin(angle)},
+            {origin.x, origin.y + Axis, origin.z},
+        };
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(drawn[i][k].x, expected[k].x, 1e-3) << "point " << k;
+            EXPECT_NEAR(drawn[i][k].y, expected[k].y, 1e-3) << "point " << k;
+            EXPECT_NEAR(drawn[i][k].z, expected[k].z, 1e-3) << "point " << k;
+        }
+    }
+
+    // Additive blending, weighted by the source's alpha.
+    GLint source = 0, destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(source, GL_SRC_ALPHA);
+    EXPECT_EQ(destination, GL_ONE);
 }
 
 TEST_F(TimelineTest, CubeSceneDrawsALitCubeInTheCentre) {

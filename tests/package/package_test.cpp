@@ -76,7 +76,7 @@ protected:
     std::string command_;
 };
 
-TEST_F(VeskopPackage, HoldsTheCommandTheProgramItsDataADesktopEntryAndIconsAndNothingElse) {
+TEST_F(VeskopPackage, HoldsTheCommandsTheProgramsTheirDataADesktopEntryAndIconsAndNothingElse) {
     CommandResult fields = RunCommand({"dpkg-deb", "--field", package_, "Package", "Version", "Section"});
     EXPECT_EQ(std::string("Package: veskop\nVersion: ") + VESKOP_VERSION + "\nSection: games\n", fields.output);
     // The libraries it links, and the OpenGL library that SDL loads by itself.
@@ -85,6 +85,9 @@ TEST_F(VeskopPackage, HoldsTheCommandTheProgramItsDataADesktopEntryAndIconsAndNo
     for (const char* name : {"libsdl2-2.0-0", "libopenmpt0", "libpng16-16", "libglu1-mesa", "libgl1"}) {
         EXPECT_EQ(1u, names.count(name)) << name << " missing from: " << depends.output;
     }
+    // veskop-capture encodes through the ffmpeg command.
+    CommandResult recommends = RunCommand({"dpkg-deb", "--field", package_, "Recommends"});
+    EXPECT_EQ("ffmpeg\n", recommends.output);
 
     CommandResult listing = RunCommand({"dpkg-deb", "--contents", package_});
     ASSERT_EQ(0, listing.status) << listing.errors;
@@ -103,7 +106,9 @@ TEST_F(VeskopPackage, HoldsTheCommandTheProgramItsDataADesktopEntryAndIconsAndNo
     });
     const std::vector<std::string> expected = {
         "-rwxr-xr-x ./usr/bin/veskop",
+        "-rwxr-xr-x ./usr/bin/veskop-capture",
         "-rwxr-xr-x ./usr/libexec/veskop/veskop",
+        "-rwxr-xr-x ./usr/libexec/veskop/veskop-capture",
         "-rw-r--r-- ./usr/share/applications/veskop.desktop",
         "-rw-r--r-- ./usr/share/icons/hicolor/256x256/apps/veskop.png",
         "-rw-r--r-- ./usr/share/icons/hicolor/48x48/apps/veskop.png",
@@ -149,6 +154,23 @@ TEST_F(VeskopPackage, ItsCommandRunsTheShowFromAnyFolderAndThroughALink) {
     EXPECT_GT(frames.ticks.size(), 10u);
     EXPECT_EQ("", veskop->Errors());
     std::filesystem::remove_all(links, error);
+}
+
+// Started from a folder without data/, with no display, the installed veskop-capture finds its
+// data and writes the contact sheet where a relative path names it, from that folder.
+TEST_F(VeskopPackage, ItsCaptureCommandWritesWhereItIsStartedFrom) {
+    WorkingFolder elsewhere(WorkingFolder::Empty);
+    ASSERT_TRUE(elsewhere.ok());
+    ChildOptions options;
+    options.workingDirectory = elsewhere.path();
+    options.unsetEnvironment = {"DISPLAY", "WAYLAND_DISPLAY"};
+    CommandResult run = RunCommand(
+        {root_ + "/usr/bin/veskop-capture", "--fps", "1", "--size", "160x120", "--sheet", "sheet.png"},
+        options, 60.0);
+    EXPECT_EQ(0, run.status) << run.errors;
+    Screenshot sheet = Screenshot::Read(elsewhere.File("sheet.png"));
+    ASSERT_TRUE(sheet.ok());
+    EXPECT_GT(sheet.LitPixels(0, 0, sheet.width, sheet.height), sheet.width * sheet.height / 4);
 }
 
 TEST_F(VeskopPackage, ItsCommandSaysWhichDataFolderIsMissingAndEndsWith1) {

@@ -16,13 +16,16 @@ namespace {
 // by more than 0.2.
 const double ImageTolerance = 0.08;
 
-// The pixel of the 640x480 picture at which a point of the 3D scenes appears, with the camera at
-// its start (2.5 units from the origin) and the square 45-degree projection stretched sideways.
+// The pixel of the 640x480 picture at which a point (x, y, z) of the 3D scenes appears, with the
+// camera at its start (2.5 units from the origin) and the square 45-degree projection stretched
+// sideways; and how much larger than at z = 0 things appear there.
 struct Pixel {
     int x, y;
 };
-Pixel ProjectScenePoint(double x, double y) {
-    const double scale = 1.0 / (std::tan(22.5 * M_PI / 180.0) * 2.5);
+const double CameraDistance = 2.5;
+double Magnification(double z) { return CameraDistance / (CameraDistance - z); }
+Pixel ProjectScenePoint(double x, double y, double z = 0.0) {
+    const double scale = Magnification(z) / (std::tan(22.5 * M_PI / 180.0) * CameraDistance);
     return Pixel{static_cast<int>(std::lround(320.0 + x * scale * 320.0)),
                  static_cast<int>(std::lround(240.0 - y * scale * 240.0))};
 }
@@ -42,10 +45,14 @@ void ExpectCubeScene(const Screenshot& shot, int left, int top) {
 
 // The mesh scene: each mesh lit, in blue, in its own band of rows around the place where it is
 // put. A mesh is 1 unit long and spins about the vertical axis, but it is less than 0.25 units
-// high, so the bands (half-heights in pixels) do not meet; within a band it shows whatever its
-// angle, though where its surfaces overlap the additive blending can wash it out to white.
-void ExpectMeshScene(const Screenshot& shot, int left, int top) {
+// high, so the bands (half-heights in pixels at z = 0) do not meet; within a band it shows
+// whatever its angle, though where its surfaces overlap the additive blending can wash it out to
+// white. Drifted towards the camera the meshes appear larger and further from the centre, so
+// each band covers the places between the drift's two ends.
+void ExpectMeshScene(const Screenshot& shot, int left, int top, const MeshDrift& drift) {
     ASSERT_TRUE(shot.ok());
+    ASSERT_LT(drift.zHigh, CameraDistance - 0.5) << "the meshes are at the camera";
+    const double most = Magnification(drift.zHigh);
     struct Place {
         const char* name;
         double x, y;     // world units
@@ -54,25 +61,35 @@ void ExpectMeshScene(const Screenshot& shot, int left, int top) {
     const Place places[] = {{"A", -0.4, 0.2, 20}, {"B", 0.0, 0.0, 10}, {"C", 0.2, -0.2, 10}};
     int allLit = 0, allColoured = 0;
     for (const Place& place : places) {
-        Pixel centre = ProjectScenePoint(place.x, place.y);
+        // The drift's two ends give the band's; its x shift is subtracted from every mesh's x.
+        const Pixel nearer = ProjectScenePoint(place.x - drift.xHigh, place.y, drift.zHigh);
+        const Pixel farther = ProjectScenePoint(place.x - drift.xLow, place.y, drift.zLow);
+        const int halfHeight = static_cast<int>(std::lround(place.halfHeight * most));
+        const int halfWidth = static_cast<int>(std::lround(170 * most));
+        const int rowsFrom = top + std::min(nearer.y, farther.y) - halfHeight;
+        const int rowsTo = top + std::max(nearer.y, farther.y) + halfHeight;
         int lit = 0, coloured = 0;
-        for (int y = top + centre.y - place.halfHeight; y <= top + centre.y + place.halfHeight; y++) {
-            for (int x = std::max(0, left + centre.x - 170);
-                 x < std::min(shot.width, left + centre.x + 170); x++) {
+        for (int y = std::max(0, rowsFrom); y <= std::min(shot.height - 1, rowsTo); y++) {
+            for (int x = std::max(0, left + std::min(nearer.x, farther.x) - halfWidth);
+                 x < std::min(shot.width, left + std::max(nearer.x, farther.x) + halfWidth); x++) {
                 auto pixel = shot.At(x, y);
                 if (pixel[0] | pixel[1] | pixel[2]) lit++;
                 if (pixel[2] > pixel[0] + 32) coloured++;  // blue clearly above red
             }
         }
-        EXPECT_GT(lit, 200) << "mesh " << place.name << " is not in the rows around y = "
-                            << centre.y;
+        EXPECT_GT(lit, 200) << "mesh " << place.name << " is not in rows " << rowsFrom - top
+                            << " to " << rowsTo - top;
         EXPECT_GT(coloured, 50) << "mesh " << place.name << " is not lit in colour";
         allLit += lit;
         allColoured += coloured;
     }
     EXPECT_GT(allColoured, allLit / 2) << "the meshes are mostly not coloured";
-    EXPECT_EQ(0, shot.LitPixels(left, top, left + 640, top + 140)) << "above the meshes";
-    EXPECT_EQ(0, shot.LitPixels(left, top + 360, std::min(shot.width, left + 640),
+    // Above mesh A and below mesh C, rows that stay black: 100 and 120 rows from the centre at
+    // z = 0, further out as the meshes come nearer.
+    const int aboveTo = 240 - static_cast<int>(std::lround(100 * most));
+    const int belowFrom = 240 + static_cast<int>(std::lround(120 * most));
+    EXPECT_EQ(0, shot.LitPixels(left, top, left + 640, top + aboveTo)) << "above the meshes";
+    EXPECT_EQ(0, shot.LitPixels(left, top + belowFrom, std::min(shot.width, left + 640),
                                 std::min(shot.height, top + 480)))
         << "below the meshes";
 }

@@ -3,6 +3,7 @@
 #include <fmod.h>
 
 #include "audio_analysis.h"
+#include "fifo_swap.h"
 #include "tiny_xm.h"
 
 #include <SDL.h>
@@ -156,14 +157,18 @@ TEST_F(SoundLibraryTest, LoadSongTellsMissingForeignAndBrokenFilesApart) {
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_INVALID_PARAM);  // success leaves the last failure
 }
 
-// What cannot be read whole into memory fails with a code at once: no wait for a FIFO's writer,
-// no allocation for a file over the 64 MiB limit.
+// What cannot be read whole into memory fails with a code at once: no wait for a FIFO's writer
+// (not even when the path turns into one after being checked), no allocation for a file over
+// the 64 MiB limit.
 TEST_F(SoundLibraryTest, LoadSongRefusesAFifoAndAFileOverTheLimit) {
     InitSilently();
     const std::string fifo = Scratch("fifo.xm");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(FMUSIC_LoadSong(fifo.c_str()), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_BAD);
+    const double longest = LongestLoadWhileSwappingInFifo(
+        ScratchPath("swap-"), [](const char* path) { FMUSIC_LoadSong(path); }, 0.5);
+    EXPECT_LT(longest, 0.75) << "a load waited on the FIFO";  // one that did is let go after 1 s
 
     const off_t limit = 64L * 1024 * 1024;
     for (off_t size : {limit, limit + 1}) {  // sparse files, holes read as zeros

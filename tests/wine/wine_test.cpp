@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -115,6 +116,33 @@ TEST(VeskopZip, HoldsOneFolderWithTheProgramItsDataAndTextsAndNeedsOnlyWindowsOw
     EXPECT_NE(std::string::npos, dump.output.find("(Windows GUI)"));
 }
 
+// What Windows itself reads from the program's resources and Wine does not act on: per-monitor
+// DPI awareness (else a 640x480 window at 125 % scaling is drawn shrunk into a corner once the
+// mode has changed), the boxes' Common Controls 6, and the icon Explorer shows for the file.
+TEST(VeskopZip, TheProgramCarriesItsIconAndAManifestForPerMonitorDpiAndCommonControls6) {
+    CommandResult manifest = RunCommand({"wrestool", "--extract", "--raw", "--type=24", Program});
+    ASSERT_EQ(0, manifest.status) << manifest.errors;
+    for (const char* text :
+         {">PerMonitorV2, PerMonitor</dpiAwareness>", ">true/pm</dpiAware>",
+          "name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
+          "publicKeyToken=\"6595b64144ccf1df\""}) {
+        EXPECT_NE(std::string::npos, manifest.output.find(text)) << text << " not in:\n"
+                                                                 << manifest.output;
+    }
+    const std::string icon = TestArtifactDirectory() + "/veskop.ico";
+    CommandResult extracted =
+        RunCommand({"wrestool", "--extract", "--type=group_icon", "--output=" + icon, Program});
+    ASSERT_EQ(0, extracted.status) << extracted.errors;
+    CommandResult sizes = RunCommand({"icotool", "--list", icon});
+    std::string expected;
+    int index = 1;
+    for (int side : {16, 32, 48, 256}) {
+        expected += "--icon --index=" + std::to_string(index++) + " --width=" + std::to_string(side) +
+                    " --height=" + std::to_string(side) + " --bit-depth=32 --palette-size=0\n";
+    }
+    EXPECT_EQ(expected, sizes.output) << sizes.errors;
+}
+
 // The one real show of the run: Wine's tick count follows the real clock, so this takes 55 s.
 TEST_F(VeskopExe, PlaysTheShowFullscreenInEachScenesSpanAndEndsWith0After55Seconds) {
     auto veskop = StartExe(server);
@@ -184,9 +212,9 @@ Recording ReadRecording(const std::string& path) {
     return recording;
 }
 
-TEST_F(VeskopExe, PlaysTheMusicThroughWaveOutAndEscapeEndsItWith27) {
-    // An ALSA default device that writes what Wine plays into a file, at the speed it is given.
-    std::string recordingPath = TestArtifactDirectory() + "/music.wav";
+// Options under which what Wine plays goes to an ALSA default device that writes it into a WAV
+// file at recordingPath, at the speed it is given.
+ExeOptions WithSoundRecordedInto(const std::string& recordingPath) {
     std::string config = TestArtifactDirectory() + "/asound.conf";
     {
         std::ofstream file(config);
@@ -196,7 +224,12 @@ TEST_F(VeskopExe, PlaysTheMusicThroughWaveOutAndEscapeEndsItWith27) {
     }
     ExeOptions options;
     options.environment.emplace_back("ALSA_CONFIG_PATH", config);
-    auto veskop = StartExe(server, options);
+    return options;
+}
+
+TEST_F(VeskopExe, PlaysTheMusicThroughWaveOutAndEscapeEndsItWith27) {
+    std::string recordingPath = TestArtifactDirectory() + "/music.wav";
+    auto veskop = StartExe(server, WithSoundRecordedInto(recordingPath));
     ASSERT_TRUE(veskop->WaitForOutput("test??", StartTimeout)) << veskop->Errors();
     SleepSeconds(2.0);
     // Held across several idle passes: its own key-down and character messages come last.
@@ -219,6 +252,87 @@ TEST_F(VeskopExe, PlaysTheMusicThroughWaveOutAndEscapeEndsItWith27) {
     // The buffers kept coming: two seconds of music, and loud.
     EXPECT_GT(WindowRms(recording.samples, 44100, from, from + 2.0), 300.0);
     EXPECT_GT(recording.samples.size() / 2, size_t(onset + 2 * 44100));
+}
+
+// The text a set-up writes when the sound system already runs: each F1 after the first start.
+const char RestartText[] = "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.";
+
+// Waits until `count` set-ups after the first have written the text and, after it, their first
+// frame's tick count; false when veskop ended first or timeoutSeconds passed.
+bool WaitForRestarts(ChildProcess& veskop, int count, double timeoutSeconds) {
+    const double deadline = NowSeconds() + timeoutSeconds;
+    for (;;) {
+        const std::string output = veskop.Output();
+        int seen = 0;
+        for (size_t at = output.find(RestartText); at != std::string::npos;
+             at = output.find(RestartText, at + 1)) {
+            const size_t next = at + sizeof RestartText - 1;
+            if (next < output.size() && std::isdigit(static_cast<unsigned char>(output[next]))) {
+                seen++;
+            }
+        }
+        if (seen >= count) return true;
+        if (!veskop.Running() || NowSeconds() >= deadline) return false;
+        SleepSeconds(0.05);
+    }
+}
+
+// A "Quiro" window other than `old`, the one a toggle made.
+XWindow WaitForNewQuiroWindow(const XvfbServer& server, const XWindow& old) {
+    const double deadline = NowSeconds() + StartTimeout;
+    for (;;) {
+        XWindow window = server.FindWindow("Quiro");
+        if ((window.found() && window.id != old.id) || NowSeconds() >= deadline) return window;
+        SleepSeconds(0.05);
+    }
+}
+
+// F1 through the real WGL, both ways: each time the window and its rendering context are made
+// anew, with the class registered again, a pixel format set on the new window's device context,
+// the textures and lists made in the new context, and the sound set up again. Then the close box.
+TEST_F(VeskopExe, F1SwitchesToAWindowAndBackAndTheCloseBoxEndsItWith0) {
+    std::string recordingPath = TestArtifactDirectory() + "/music.wav";
+    auto veskop = StartExe(server, WithSoundRecordedInto(recordingPath));
+    ASSERT_TRUE(veskop->WaitForOutput("test??", StartTimeout)) << veskop->Errors();
+    XWindow fullscreen = server.FindWindow("VESKOP");
+    ASSERT_TRUE(fullscreen.found());
+
+    // Shorter than the keyboard's auto-repeat delay: one toggle each.
+    ASSERT_TRUE(server.HoldKey("F1", 0.15));
+    // Its inside is what Wine leaves of 640x480 under the frame on this 640x480 screen.
+    XWindow window = WaitForNewQuiroWindow(server, {});
+    ASSERT_TRUE(window.found());
+    ASSERT_TRUE(WaitForRestarts(*veskop, 1, StartTimeout)) << veskop->Output();
+    EXPECT_FALSE(server.FindWindow("VESKOP").found());
+    std::uint32_t restart = 0, tick = 0;
+    ASSERT_TRUE(FindTickAfter(veskop->Output(), RestartText, &restart));
+    // The new context draws: the cube, which does not move with Wine's tick count.
+    ASSERT_TRUE(WaitForShowTime(*veskop, restart, 7000, StartTimeout, &tick));
+    ExpectCubeScene(server.TakeScreenshot(TestArtifactDirectory() + "/window.png"), window.x,
+                    window.y);
+
+    ASSERT_TRUE(server.FocusWindow(window));
+    ASSERT_TRUE(server.HoldKey("F1", 0.15));
+    XWindow back = WaitForNewQuiroWindow(server, window);
+    ASSERT_TRUE(back.found());
+    EXPECT_EQ(0, back.x);
+    EXPECT_EQ(0, back.y);
+    EXPECT_EQ(640, back.width);
+    EXPECT_EQ(480, back.height);
+    ASSERT_TRUE(WaitForRestarts(*veskop, 2, StartTimeout)) << veskop->Output();
+
+    // A fullscreen window has no close box: once more to a window, and that one's.
+    ASSERT_TRUE(server.FocusWindow(back));
+    ASSERT_TRUE(server.HoldKey("F1", 0.15));
+    window = WaitForNewQuiroWindow(server, back);
+    ASSERT_TRUE(window.found());
+    ASSERT_TRUE(WaitForRestarts(*veskop, 3, StartTimeout)) << veskop->Output();
+    ASSERT_TRUE(server.CloseWindow(window));
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
+    EXPECT_EQ(0, veskop->ExitStatus());
+    FrameLines frames = ParseFrameLines(veskop->Output());
+    ExpectTicksInOrder(frames);
+    EXPECT_EQ(frames.otherLines, std::vector<std::string>(3, RestartText));
 }
 
 TEST_F(VeskopExeWithout640x480, AsksAndYesRunsTheShowInAWindow) {

@@ -4,10 +4,13 @@
 //
 // writes startlogo2.png, alphabetGeorgia.png, pizza2.png, sovepose2.png and vardlum.png into
 // OUTPUT_DIR, and the icon at 48x48 and 256x256 pixels, veskop-48.png and veskop-256.png, into
-// ICON_DIR. The output depends only on this code, the fonts, FreeType, libpng and zlib: the
-// same inputs give the same bytes. The build's `images` target regenerates data/.
+// ICON_DIR, beside veskop.ico, the Windows program's icon at 16, 32, 48 and 256 pixels. The
+// output depends only on this code, the fonts, FreeType, libpng and zlib: the same inputs give
+// the same bytes. The build's `images` target regenerates data/.
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "glyphs.h"
 #include "pictures.h"
@@ -29,6 +32,50 @@ bool Save(const std::string& dir, const char* name, PngPicture picture) {
     return true;
 }
 
+void PutLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// A Windows icon file: its directory, then each picture (RGBA, square, 256 pixels a side at
+// most) as a PNG image, in the order given. Empty when a picture cannot be encoded.
+std::vector<uint8_t> EncodeIco(const std::vector<PngPicture>& pictures) {
+    const size_t HeaderBytes = 6, EntryBytes = 16;
+    std::vector<std::vector<uint8_t>> images;
+    for (const PngPicture& picture : pictures) {
+        images.push_back(EncodePng(picture));
+        if (images.back().empty()) return {};
+    }
+    std::vector<uint8_t> ico;
+    PutLittleEndian(ico, 0, 2);  // reserved
+    PutLittleEndian(ico, 1, 2);  // an icon, not a cursor
+    PutLittleEndian(ico, static_cast<uint32_t>(pictures.size()), 2);
+    size_t offset = HeaderBytes + EntryBytes * pictures.size();
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        PutLittleEndian(ico, pictures[i].width % 256, 1);  // 0 stands for 256
+        PutLittleEndian(ico, pictures[i].height % 256, 1);
+        PutLittleEndian(ico, 0, 1);   // no palette
+        PutLittleEndian(ico, 0, 1);   // reserved
+        PutLittleEndian(ico, 1, 2);   // colour planes
+        PutLittleEndian(ico, 32, 2);  // bits per pixel
+        PutLittleEndian(ico, static_cast<uint32_t>(images[i].size()), 4);
+        PutLittleEndian(ico, static_cast<uint32_t>(offset), 4);
+        offset += images[i].size();
+    }
+    for (const std::vector<uint8_t>& image : images) ico.insert(ico.end(), image.begin(), image.end());
+    return ico;
+}
+
+bool SaveIcon(const std::string& dir, const char* name, const std::vector<PngPicture>& pictures) {
+    const std::string path = dir + "/" + name;
+    const std::vector<uint8_t> bytes = EncodeIco(pictures);
+    if (bytes.empty() || !WriteFileBytes(path, bytes)) {
+        std::fprintf(stderr, "imagegen: cannot write %s\n", path.c_str());
+        return false;
+    }
+    std::printf("%s: %zu images, %zu bytes\n", path.c_str(), pictures.size(), bytes.size());
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,7 +93,10 @@ int main(int argc, char** argv) {
     ok = Save(dir, "pizza2.png", MakePizza()) && ok;
     ok = Save(dir, "sovepose2.png", MakeCamp()) && ok;
     ok = Save(dir, "vardlum.png", MakeLandscape()) && ok;
-    ok = Save(iconDir, "veskop-48.png", MakeIcon(boldSerif, 48)) && ok;
-    ok = Save(iconDir, "veskop-256.png", MakeIcon(boldSerif, 256)) && ok;
+    const std::vector<PngPicture> icons = {MakeIcon(boldSerif, 16), MakeIcon(boldSerif, 32),
+                                           MakeIcon(boldSerif, 48), MakeIcon(boldSerif, 256)};
+    ok = Save(iconDir, "veskop-48.png", icons[2]) && ok;
+    ok = Save(iconDir, "veskop-256.png", icons[3]) && ok;
+    ok = SaveIcon(iconDir, "veskop.ico", icons) && ok;
     return ok ? 0 : 1;
 }

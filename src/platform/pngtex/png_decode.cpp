@@ -2,13 +2,23 @@
 
 #include <png.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "glpng.h"
+
+// Windows opens files in text mode unless told otherwise, and has no FIFOs to guard against.
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0
+#endif
 
 const unsigned char PngSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 
@@ -27,11 +37,11 @@ struct DecodeJob {
 };
 
 // The most libpng may allocate at once. A valid image within the texture limit needs at most
-// about 8 MB (a row of a million 16-bit RGBA pixels; libpng's own cap on a chunk's data is
-// 8,000,000 bytes). That cap only warns for an ancillary chunk and then allocates what its length
-// field claims, so a 300-byte file whose text chunk says 2 GiB got 2 GiB; here the allocation
-// fails instead, libpng skips the chunk with a warning, and the load goes on or fails as the
-// rest of the file decides.
+// about 8 MB (a row of a million 16-bit RGBA pixels). libpng's own cap on a chunk's data
+// (8,000,000 bytes) only warns, and its readers then ask for what the chunk's length field
+// claims, up to 2 GiB from a file of 300 bytes. The chunks that could claim that much are
+// skipped unread (SkipUnusedChunks); this bound guards the rest, whose readers skip a chunk
+// they get no memory for.
 const png_alloc_size_t MaxDecoderAllocation = 16u << 20;
 
 png_voidp PNGCBAPI AllocateBounded(png_structp, png_alloc_size_t size) {
@@ -56,14 +66,22 @@ void CheckTextureLimit(png_structp png, uint32_t width, uint32_t height) {
     png_error(png, message);  // prints through the default handler, then longjmps
 }
 
+// Nothing here reads text, suggested palettes or unknown chunks, so libpng is told to keep none:
+// its chunk cache limit at 1 (one more than the number of such chunks it may store) makes it
+// skip every tEXt, zTXt, iTXt, sPLT and unknown chunk, whatever length it claims, with nothing
+// allocated. A refused allocation is no substitute: libpng's tEXt reader does not skip the
+// chunk's bytes then, and reads its text as the next chunk header.
+void SkipUnusedChunks(png_structp png) { png_set_chunk_cache_max(png, 1); }
+
 const png_fixed_point DefaultFileGamma = 45455;  // 1/2.2, the usual encoding
 
 png_fixed_point FixedGamma(double gamma) {
     return static_cast<png_fixed_point>(gamma * PNG_FP_1 + 0.5);
 }
 
-// Asks libpng for 8-bit RGB, or RGBA where the file has alpha or a tRNS chunk, with the gamma
-// correction from screenGamma and the file's gamma.
+// Asks libpng for 8-bit RGBA where the file has an alpha channel and 8-bit RGB otherwise, with
+// the gamma correction from screenGamma and the file's gamma. A tRNS chunk is no alpha channel:
+// stripping alpha also drops it (the transparent entries keep their colours).
 void RequestRgb8(png_structp png, png_infop info, int colorType, int bitDepth, double screenGamma) {
     switch (colorType) {
         case PNG_COLOR_TYPE_GRAY:
@@ -82,7 +100,8 @@ void RequestRgb8(png_structp png, png_infop info, int colorType, int bitDepth, d
         default:
             png_error(png, "unsupported colour type");
     }
-    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+    const bool hasAlphaChannel = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
+    if (!hasAlphaChannel) png_set_strip_alpha(png);  // palette expansion would add tRNS as alpha
     if (bitDepth == 16) png_set_scale_16(png);
     png_set_interlace_handling(png);
 
@@ -102,6 +121,7 @@ void DecodeImage(DecodeJob* job) {
     png_infop info = job->info;
     png_init_io(png, job->file);
     png_set_sig_bytes(png, sizeof PngSignature);
+    SkipUnusedChunks(png);
     png_read_info(png, info);
 
     png_uint_32 width = 0;
@@ -138,13 +158,23 @@ int DecodeGuarded(DecodeJob* job) {
     return 1;
 }
 
+// Opens filename for reading if it is a regular file. The check is made on the opened file, so
+// nothing swapped in after it can be read instead; the open itself does not block, so a FIFO
+// (which would wait for a writer that may never come) is refused at once.
+FILE* OpenRegularFile(const char* filename) {
+    const int fd = open(filename, O_RDONLY | O_NONBLOCK | O_BINARY);
+    if (fd < 0) return NULL;
+    struct stat info;
+    FILE* file = NULL;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) file = fdopen(fd, "rb");
+    if (file == NULL) close(fd);
+    return file;
+}
+
 }  // namespace
 
 int ReadPngFile(const char* filename, double screenGamma, PngImage* image) {
-    // Only a regular file is opened: opening a FIFO waits for a writer that may never come.
-    struct stat info;
-    if (stat(filename, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
-    FILE* file = fopen(filename, "rb");
+    FILE* file = OpenRegularFile(filename);
     if (file == NULL) return 0;
     unsigned char signature[sizeof PngSignature];
     if (fread(signature, 1, sizeof signature, file) != sizeof signature ||

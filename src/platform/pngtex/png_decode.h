@@ -10,7 +10,7 @@ struct PngImage {
                             // malloc'd, owned by the caller (free())
     uint32_t width;         // the file's own size in pixels
     uint32_t height;
-    int channels;           // 3 (RGB) or 4 (RGBA: the file had alpha or a tRNS chunk)
+    int channels;           // 3 (RGB) or 4 (RGBA: the file had an alpha channel)
     int bitDepth;           // bits per sample stated in the file's header
 };
 

@@ -2,12 +2,22 @@
 // by libopenmpt.
 #include "sound_internal.h"
 
+#include <fcntl.h>
 #include <libopenmpt/libopenmpt.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+
+// Windows opens files in text mode unless told otherwise, and has no FIFOs to guard against.
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+#ifndef O_NONBLOCK
+#define O_NONBLOCK 0
+#endif
 
 namespace {
 
@@ -60,6 +70,27 @@ int OpenFailureCode(int error) {
     }
 }
 
+// Opens path for reading if it is a regular file no larger than MaxSongFileBytes; returns an
+// FMOD_ERRORS code. The checks are made on the opened file, so nothing swapped in after them can
+// be read instead, and the open itself does not block: a FIFO (which would wait for a writer
+// that may never come) or a device (which may never end) is refused at once.
+int OpenRegularFile(const char* path, std::FILE** opened) {
+    errno = 0;
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_BINARY);
+    if (fd < 0) return OpenFailureCode(errno);
+    struct stat info;
+    int code = FMOD_ERR_NONE;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        code = FMOD_ERR_FILE_BAD;
+    } else if (info.st_size > MaxSongFileBytes) {
+        code = FMOD_ERR_MEMORY;  // refused before anything is read
+    } else if ((*opened = fdopen(fd, "rb")) == nullptr) {
+        code = FMOD_ERR_MEMORY;
+    }
+    if (code != FMOD_ERR_NONE) close(fd);
+    return code;
+}
+
 // Decodes bytes into a module, keeping libopenmpt's messages off the standard streams.
 int DecodeModule(const FileBytes& bytes, openmpt_module** module) {
     if (bytes.size == 0) return FMOD_ERR_FILE_FORMAT;
@@ -95,16 +126,9 @@ int DecodeModule(const FileBytes& bytes, openmpt_module** module) {
 
 int OpenSongFile(const char* path, FMUSIC_MODULE** song) {
     if (path == nullptr) return FMOD_ERR_INVALID_PARAM;
-    // Only a regular file is opened: opening a FIFO waits for a writer that may never come, and
-    // a device may never end. One too large is refused before anything is read.
-    struct stat info;
-    errno = 0;
-    if (stat(path, &info) != 0) return OpenFailureCode(errno);
-    if (!S_ISREG(info.st_mode)) return FMOD_ERR_FILE_BAD;
-    if (info.st_size > MaxSongFileBytes) return FMOD_ERR_MEMORY;
-    errno = 0;
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return OpenFailureCode(errno);
+    std::FILE* file = nullptr;
+    const int opened = OpenRegularFile(path, &file);
+    if (opened != FMOD_ERR_NONE) return opened;
     FileBytes bytes = {nullptr, 0};
     int code = ReadFileBytes(file, &bytes);
     std::fclose(file);

@@ -12,10 +12,9 @@
 //     it, or of 2 texels once one side has reached 1.
 //   - Formats: grey with alpha and RGBA files become GL_RGBA textures with the file's alpha
 //     (info->Alpha = 8); grey, RGB and palette files become GL_RGB textures, grey and palette
-//     expanded to RGB (info->Alpha = 0). A file with a tRNS chunk (a transparent palette entry,
-//     grey level or RGB colour) keeps that transparency: it becomes a GL_RGBA texture whose
-//     alpha comes from tRNS, and info->Alpha is 8. 16-bit samples are scaled to 8 bits; 1-, 2-
-//     and 4-bit samples are expanded to 8 bits.
+//     expanded to RGB (info->Alpha = 0), with or without a tRNS chunk: its transparent palette
+//     entries, grey level or RGB colour keep their colours and give no alpha. 16-bit samples are
+//     scaled to 8 bits; 1-, 2- and 4-bit samples are expanded to 8 bits.
 //   - Row order: the file's top row is the texture's first row, at t = 0.
 //   - Gamma: the decoder gets screen gamma 2.2, or 2.2 divided by the number in the environment
 //     variable VIEWING_GAMMA (read at every load; a value that is not a number between 0.001
@@ -23,17 +22,18 @@
 //     With neither, samples pass unchanged.
 //   - Limit: a file whose texture, each side rounded up to a power of two, would hold more than
 //     PNG_MAX_TEXELS texels (64 MiB as RGBA; 4096x4096, 8192x2048, ...) is refused right after
-//     its header is read, before any pixel memory is allocated. The decoder itself never gets
-//     more than 16 MiB at once: a chunk whose length claims more is skipped with libpng's
-//     warning.
+//     its header is read, before any pixel memory is allocated. Text, suggested-palette and
+//     unknown chunks are skipped unread, whatever length they claim (with libpng's warning past
+//     its 8,000,000-byte chunk limit), and the decoder never gets more than 16 MiB at once.
 //   - Unpack state: GL_UNPACK_* pixel-store settings are saved and restored around the upload.
 //
 // Returns 1 when the texture was filled, 0 when not. On 0 the bound texture is left without
-// image data: the file is not a regular file (a FIFO is never opened), could not be opened or
-// closed, did not start with the PNG signature, or the decoder reported an error (a bad chunk, a
-// CRC error, a truncated file, a colour type or size it cannot take). A file without the signature fails before libpng runs and writes
-// nothing. libpng's default handlers write its texts to standard error ("libpng error: %s",
-// "libpng warning: %s"); nothing else is printed.
+// image data: the file is not a regular file (checked on the file as opened, without waiting,
+// so a FIFO never blocks the load), could not be opened or closed, did not start with the PNG
+// signature, or the decoder reported an error (a bad chunk, a CRC error, a truncated file, a
+// colour type or size it cannot take). A file without the signature fails before libpng runs
+// and writes nothing. libpng's default handlers write its texts to standard error
+// ("libpng error: %s", "libpng warning: %s"); nothing else is printed.
 //
 // Needs a current OpenGL rendering context. Not thread-safe beyond that context's thread.
 #ifndef VESKOP_GLPNG_H
