@@ -90,9 +90,5 @@ bool ParseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::st
         *problem = "no output: give the video's path, or --sheet";
         return false;
     }
-    if (options->videoPath == options->sheetPath) {
-        *problem = "the video and the contact sheet need paths of their own";
-        return false;
-    }
     return true;
 }

@@ -4,7 +4,8 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <pthread.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,38 +36,53 @@ const char* const VideoOptions[] = {
 };
 const char* const SoundOptions[] = {"-c:a", "aac", "-b:a", "192k", "-flags:a", "+bitexact"};
 
-// Starts argv with standard input from `input` (or /dev/null when -1) and standard output on
-// standard error, in a process group of its own, so a Ctrl+C at the terminal reaches the
-// capture alone, which then ends it. -1 when it cannot be started.
+// ffmpeg's path, as EncoderInstalled found it on PATH.
+std::string EncoderPath;
+
+// In the new child, up to ffmpeg: only async-signal-safe calls, since the capture's other
+// threads (Mesa's, the frame writer) may hold locks in this copy of the process. The capture's
+// handlers go (the child's signals are still all blocked, so none has run here), the child
+// leaves the capture's process group, so that a Ctrl+C at the terminal reaches the capture
+// alone, which then ends it, and it asks for SIGKILL at the capture's death, however that comes
+// (SIGKILL, the OOM killer), so that no ffmpeg writes on after it.
+[[noreturn]] void BecomeEncoder(char* const* argv, int input, pid_t capture,
+                                const sigset_t& mask) {
+    struct sigaction defaults = {};
+    defaults.sa_handler = SIG_DFL;
+    for (int signalNumber : EndingSignals) sigaction(signalNumber, &defaults, nullptr);
+    sigaction(SIGPIPE, &defaults, nullptr);
+    setpgid(0, 0);
+    // The capture may have died before the request: then this child has been handed on.
+    if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != capture) _exit(127);
+    if (input < 0) input = open("/dev/null", O_RDONLY);
+    if (input < 0 || dup2(input, STDIN_FILENO) < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        _exit(127);
+    }
+    sigprocmask(SIG_SETMASK, &mask, nullptr);
+    execve(EncoderPath.c_str(), argv, environ);
+    _exit(127);
+}
+
+// Starts ffmpeg with argv, standard input from `input` (or /dev/null when -1) and standard
+// output on standard error, and remembers it as a leftover. Every signal waits meanwhile, so that
+// none ends the capture between the child's making and its record, which would leave it running.
+// Call it from the main thread: the parent-death signal follows the thread that made the child.
+// -1 when it cannot be started.
 pid_t Spawn(const std::vector<std::string>& argv, int input) {
+    if (EncoderPath.empty()) return -1;
     std::vector<char*> pointers;
     for (const std::string& argument : argv) pointers.push_back(const_cast<char*>(argument.c_str()));
     pointers.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (input >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    }
-    posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int signalNumber : {SIGPIPE, SIGINT, SIGTERM, SIGHUP}) sigaddset(&defaults, signalNumber);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
-
-    pid_t pid = -1;
-    int failed = posix_spawnp(&pid, EncoderProgram, &actions, &attributes, pointers.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (failed != 0) return -1;
-    AddLeftoverProcess(pid);
-    return pid;
+    sigset_t all, mask;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &mask);
+    const pid_t capture = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) BecomeEncoder(pointers.data(), input, capture, mask);
+    if (pid > 0) AddLeftoverProcess(pid);
+    pthread_sigmask(SIG_SETMASK, &mask, nullptr);
+    return pid > 0 ? pid : -1;
 }
 
 // Waits for a child started by Spawn; true when it exited with status 0.
@@ -105,6 +121,7 @@ bool EncoderInstalled() {
         struct stat info;
         if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
             access(candidate.c_str(), X_OK) == 0) {
+            EncoderPath = candidate;
             return true;
         }
         start = end + 1;

@@ -11,11 +11,13 @@
 #include <cstddef>
 #include <string>
 
-// Whether ffmpeg is an executable file in a folder of PATH.
+// Whether ffmpeg is an executable file in a folder of PATH; the encoder calls below run the
+// one it found. Before any of them.
 bool EncoderInstalled();
 
+// Each ffmpeg is the leader of a process group of its own and is killed when the capture dies.
 struct VideoEncoder {
-    pid_t pid = -1;     // ffmpeg, leader of its own process group; -1 when not running
+    pid_t pid = -1;     // ffmpeg; -1 when not running
     int frames = -1;    // the write end of its input pipe; -1 when closed
     size_t frameBytes = 0;
 };

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <sstream>
@@ -282,6 +283,28 @@ TEST(SmallCapture, ASecondCaptureDecodesToTheSameFrames) {
     std::filesystem::remove_all(folder);
 }
 
+// Short captures (one frame a second, 16x16) into a folder of their own.
+class CaptureOutputs : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE(folder.empty()); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    CommandResult Run(const std::vector<std::string>& outputs) {
+        std::vector<std::string> argv = {Capture, "--fps", "1", "--size", "16x16"};
+        argv.insert(argv.end(), outputs.begin(), outputs.end());
+        return RunCommand(argv, WithoutDisplay(), 60.0);
+    }
+    std::string folder = MakeTemporaryDirectory("veskop-capture-outputs-");
+};
+
+// The longest name a folder takes (255 bytes), for the video and the sheet alike: the
+// temporaries beside them have short names of their own.
+TEST_F(CaptureOutputs, AnyNameTheFileSystemTakes) {
+    const std::string video = std::string(251, 'v') + ".mp4", sheet = std::string(251, 's') + ".png";
+    CommandResult result = Run({folder + "/" + video, "--sheet", folder + "/" + sheet});
+    EXPECT_EQ(0, result.status) << result.errors;
+    EXPECT_EQ(sheet + " " + video, Joined(FilesIn(folder)));
+}
+
 // A failure: status 1, a message that names the problem, and nothing left in `folder`.
 void ExpectFailure(const CommandResult& result, const std::string& text, const std::string& folder) {
     EXPECT_EQ(1, result.status) << result.errors;
@@ -303,6 +326,29 @@ TEST_F(CaptureFailure, BadCommandLinesAndUnwritablePaths) {
     ExpectFailure(RunCommand({Capture, folder + "/missing/v.mp4"}, WithoutDisplay()),
                   "cannot write " + folder + "/missing/v.mp4: No such file or directory", folder);
     ExpectFailure(RunCommand({Capture, "--sheet", folder}, WithoutDisplay()), "is a folder", folder);
+    // One file under two spellings would leave only the one written last.
+    ExpectFailure(RunCommand({Capture, folder + "/same.png", "--sheet", folder + "/./same.png"},
+                             WithoutDisplay()),
+                  "need paths of their own", folder);
+    // A name longer than the file system takes is the output's own fault, said at once.
+    const std::string tooLong = folder + "/" + std::string(252, 'v') + ".mp4";
+    ExpectFailure(RunCommand({Capture, tooLong}, WithoutDisplay()),
+                  "cannot write " + tooLong + ": File name too long", folder);
+}
+
+// Only a regular file is ever replaced: a FIFO (as a device would) stays what it is.
+TEST_F(CaptureFailure, AnOutputThatIsNotARegularFile) {
+    const std::string fifo = folder + "/out.fifo";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+    CommandResult result =
+        RunCommand({Capture, fifo, "--fps", "1", "--size", "16x16"}, WithoutDisplay(), 60.0);
+    EXPECT_EQ(1, result.status);
+    EXPECT_NE(std::string::npos, result.errors.find("cannot write " + fifo + ": it is not a regular file"))
+        << result.errors;
+    struct stat info;
+    ASSERT_EQ(0, stat(fifo.c_str(), &info));
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the FIFO was replaced";
+    EXPECT_EQ("out.fifo", Joined(FilesIn(folder)));
 }
 
 TEST_F(CaptureFailure, NoEncoder) {
@@ -338,18 +384,68 @@ TEST_F(CaptureFailure, TheShowsDataMissing) {
 }
 
 TEST_F(CaptureFailure, Interrupted) {
+    for (int signalNumber : {SIGINT, SIGQUIT}) {
+        ChildOptions options = WithoutDisplay();
+        options.logPrefix = TestArtifactDirectory() + "/capture-" + std::to_string(signalNumber);
+        ChildProcess capture({Capture, folder + "/v.mp4", "--size", "160x120", "--sheet", folder + "/s.png"}, options);
+        ASSERT_TRUE(capture.started());
+        // A few frames in, the encoder running and every temporary file made.
+        ASSERT_TRUE(capture.WaitForOutput(std::to_string(StartTick + 20 * 1000 / 60) + "\n", 30.0));
+        EXPECT_NE("", Joined(FilesIn(folder)));
+        capture.Signal(signalNumber);
+        ASSERT_TRUE(capture.WaitForExit(15.0));
+        EXPECT_EQ(128 + signalNumber, capture.ExitStatus());
+        EXPECT_NE(std::string::npos, capture.Errors().find("interrupted")) << capture.Errors();
+        EXPECT_EQ("", Joined(FilesIn(folder))) << "left behind after signal " << signalNumber;
+    }
+}
+
+// Whether process `pid` has ended (gone, or a zombie that nobody has reaped yet).
+bool ProcessEnded(pid_t pid) {
+    std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t close = stat.rfind(')');
+    return close == std::string::npos || stat.compare(close + 1, 3, " Z ") == 0;
+}
+
+// SIGKILL (as the OOM killer sends it) leaves no handler a chance: the encoder must end with the
+// capture by itself, and the next capture of the same outputs removes what the dead one left.
+TEST_F(CaptureFailure, KilledOutright) {
+    // An encoder that takes no frames, so the capture waits on it: it notes its process and
+    // would outlive the capture by half a minute.
+    std::string bin = MakeTemporaryDirectory("veskop-capture-bin-");
+    const std::string fake = bin + "/ffmpeg", pidFile = bin + "/encoder.pid";
+    std::FILE* script = std::fopen(fake.c_str(), "w");
+    ASSERT_NE(nullptr, script);
+    std::fputs("#!/bin/sh\necho $$ > \"$ENCODER_PID_FILE.new\"\n"
+               "mv \"$ENCODER_PID_FILE.new\" \"$ENCODER_PID_FILE\"\nexec sleep 30\n", script);
+    std::fclose(script);
+    chmod(fake.c_str(), 0755);
     ChildOptions options = WithoutDisplay();
-    options.logPrefix = TestArtifactDirectory() + "/capture";
-    ChildProcess capture({Capture, folder + "/v.mp4", "--size", "160x120", "--sheet", folder + "/s.png"}, options);
+    options.environment = {{"PATH", bin + ":/usr/bin:/bin"}, {"ENCODER_PID_FILE", pidFile}};
+    const std::vector<std::string> outputs = {folder + "/v.mp4", "--sheet", folder + "/s.png"};
+    std::vector<std::string> argv = {Capture, "--size", "160x120"};
+    argv.insert(argv.end(), outputs.begin(), outputs.end());
+    ChildProcess capture(argv, options);
     ASSERT_TRUE(capture.started());
-    // A few frames in, the encoder running and every temporary file made.
-    ASSERT_TRUE(capture.WaitForOutput(std::to_string(StartTick + 20 * 1000 / 60) + "\n", 30.0));
+    double deadline = NowSeconds() + 30.0;
+    while (ReadFile(pidFile).empty() && NowSeconds() < deadline) SleepSeconds(0.05);
+    const pid_t encoder = std::atoi(ReadFile(pidFile).c_str());
+    ASSERT_GT(encoder, 0) << capture.Errors();
+    SleepSeconds(0.5);  // the show has started, waiting on the encoder
+    capture.Kill();
+
+    deadline = NowSeconds() + 5.0;
+    while (!ProcessEnded(encoder) && NowSeconds() < deadline) SleepSeconds(0.05);
+    EXPECT_TRUE(ProcessEnded(encoder)) << "the encoder outlived the capture";
+    if (!ProcessEnded(encoder)) kill(encoder, SIGKILL);
     EXPECT_NE("", Joined(FilesIn(folder)));
-    capture.Signal(SIGINT);
-    ASSERT_TRUE(capture.WaitForExit(15.0));
-    EXPECT_EQ(128 + SIGINT, capture.ExitStatus());
-    EXPECT_NE(std::string::npos, capture.Errors().find("interrupted")) << capture.Errors();
-    EXPECT_EQ("", Joined(FilesIn(folder))) << "left behind";
+
+    argv = {Capture, "--fps", "1", "--size", "16x16"};
+    argv.insert(argv.end(), outputs.begin(), outputs.end());
+    CommandResult again = RunCommand(argv, WithoutDisplay(), 60.0);
+    EXPECT_EQ(0, again.status) << again.errors;
+    EXPECT_EQ("s.png v.mp4", Joined(FilesIn(folder))) << "the dead capture's files are left";
+    std::filesystem::remove_all(bin);
 }
 
 }  // namespace
