@@ -27,12 +27,15 @@ const char* const QuietOptions[] = {"-hide_banner", "-loglevel", "error", "-nost
 const char* const ReproducibleOutput[] = {"-fflags", "+bitexact", "-map_metadata", "-1"};
 
 // The encoder's settings: x264's own defaults are deterministic for a fixed thread count, so
-// the count is fixed too (the output would otherwise depend on the machine's cores). BT.601
-// colours, as ffmpeg converts RGB by default, said so in the stream for players.
+// the count is fixed too (the output would otherwise depend on the machine's cores). The frames
+// are sRGB (BT.709 primaries, the sRGB transfer); they are converted to limited-range YCbCr with
+// the BT.601 matrix, named here rather than left to the scaler's default, and the stream says all
+// three, so that a colour-managed player shows the hues the show drew.
 const char* const VideoOptions[] = {
-    "-c:v", "libx264", "-preset", "medium", "-crf", "18", "-threads", "4",
-    "-pix_fmt", "yuv420p", "-colorspace", "smpte170m", "-color_primaries", "smpte170m",
-    "-color_trc", "smpte170m", "-color_range", "tv", "-flags:v", "+bitexact",
+    "-vf", "scale=out_color_matrix=bt601:out_range=tv", "-c:v", "libx264", "-preset", "medium",
+    "-crf", "18", "-threads", "4", "-pix_fmt", "yuv420p", "-colorspace", "smpte170m",
+    "-color_primaries", "bt709", "-color_trc", "iec61966-2-1", "-color_range", "tv",
+    "-flags:v", "+bitexact",
 };
 const char* const SoundOptions[] = {"-c:a", "aac", "-b:a", "192k", "-flags:a", "+bitexact"};
 

@@ -182,6 +182,11 @@ TEST(SmallCapture, HoldsEveryFrameOfTheShowOnItsClock) {
         << "temporary files are left";
     EXPECT_EQ("h264", Probe(SmallVideo, "v:0", "stream=codec_name"));
     EXPECT_EQ("yuv420p", Probe(SmallVideo, "v:0", "stream=pix_fmt"));
+    // The frames are sRGB, converted with the BT.601 matrix to limited range, as the stream says.
+    EXPECT_EQ("bt709", Probe(SmallVideo, "v:0", "stream=color_primaries"));
+    EXPECT_EQ("iec61966-2-1", Probe(SmallVideo, "v:0", "stream=color_transfer"));
+    EXPECT_EQ("smpte170m", Probe(SmallVideo, "v:0", "stream=color_space"));
+    EXPECT_EQ("tv", Probe(SmallVideo, "v:0", "stream=color_range"));
     EXPECT_EQ("160", Probe(SmallVideo, "v:0", "stream=width"));
     EXPECT_EQ("120", Probe(SmallVideo, "v:0", "stream=height"));
     EXPECT_EQ(std::to_string(SmallFrames), Probe(SmallVideo, "v:0", "stream=nb_read_frames"));
@@ -266,6 +271,44 @@ TEST(SmallCapture, SoundIsInStepWithThePicture) {
         long at = std::lround((seconds - 0.125) * SoundRate);
         long lag = BestLag(heard, reference, at, SoundRate / 4, SoundRate / Fps);
         EXPECT_LE(std::labs(lag), SoundTolerance)
+            << "at " << seconds << " s the capture's sound is " << lag << " samples off";
+    }
+}
+
+// At 24 fps a frame is 41 2/3 ms and 1837.5 samples: the tick count rounds down frame by frame
+// and the sound's frames alternate in length, yet neither drifts from the show's own clock.
+TEST(CaptureAt24Fps, KeepsTheShowsClockInPictureAndSound) {
+    const std::string video = std::string(CAPTURE_24_FOLDER) + "/out/show.mp4";
+    const long frames = 1321;  // 0 ms to 55000 ms
+    EXPECT_EQ(std::to_string(frames), Probe(video, "v:0", "stream=nb_read_frames"));
+    std::istringstream times(Probe(video, "v:0", "frame=pts_time"));
+    std::string time, last;
+    while (std::getline(times, time)) last = time;
+    EXPECT_NEAR(55.0, std::stod("0" + last), 1e-6) << "the last frame's time";
+    // The sound lasts as long as the frames, each frame's share rounded so that none is lost.
+    EXPECT_NEAR(frames / 24.0, std::stod("0" + Probe(video, "a:0", "stream=duration")), 0.001);
+    FrameLines lines = ParseFrameLines(ReadFile(std::string(CAPTURE_24_FOLDER) + "/capture.stdout"));
+    ASSERT_EQ(static_cast<size_t>(frames), lines.ticks.size());
+    for (size_t i = 0; i < lines.ticks.size(); i++) {
+        ASSERT_EQ(StartTick + 1000 * i / 24, lines.ticks[i]) << "frame " << i;
+    }
+
+    std::string folder = TestArtifactDirectory();
+    StereoSamples heard = DecodeSound(video, folder + "/capture.raw");
+    std::string referencePath = folder + "/module.raw";
+    CommandResult rendered =
+        RunCommand({"sh", "-c",
+                    "openmpt123 --batch --quiet --samplerate 44100 --channels 2 --no-float "
+                    "--end-time 56 --stdout '" + Module + "' > '" + referencePath + "'"},
+                   {}, 30.0);
+    ASSERT_EQ(0, rendered.status) << rendered.errors;
+    StereoSamples reference = ReadRawStereo(referencePath);
+    // Where a lag of rounding would have grown, at the scene changes up to near the end: within a
+    // millisecond of the module, searched a frame either way.
+    for (double seconds : {6.0, 26.0, 43.0, 54.0}) {
+        long at = std::lround((seconds - 0.125) * SoundRate);
+        long lag = BestLag(heard, reference, at, SoundRate / 4, SoundRate / 24);
+        EXPECT_LE(std::labs(lag), SoundRate / 1000)
             << "at " << seconds << " s the capture's sound is " << lag << " samples off";
     }
 }
