@@ -348,6 +348,23 @@ TEST_F(CaptureOutputs, AnyNameTheFileSystemTakes) {
     EXPECT_EQ(sheet + " " + video, Joined(FilesIn(folder)));
 }
 
+// Started with standard streams closed, the capture writes exactly what it writes with them
+// open (the show's lines, meant for the closed output, go nowhere).
+TEST_F(CaptureOutputs, ClosedStandardStreamsChangeNothing) {
+    ASSERT_EQ(0, Run({folder + "/open.mp4"}).status);
+    const std::string expected = ReadFile(folder + "/open.mp4");
+    ASSERT_NE("", expected);
+    for (const char* closing : {">&-", "<&- 2>&-"}) {
+        const std::string video = folder + "/closed.mp4";
+        CommandResult result = RunCommand(
+            {"sh", "-c", std::string("exec \"$0\" \"$@\" ") + closing, Capture, video, "--fps", "1",
+             "--size", "16x16"},
+            WithoutDisplay(), 60.0);
+        EXPECT_EQ(0, result.status) << closing << ": " << result.errors;
+        EXPECT_TRUE(ReadFile(video) == expected) << "the video differs with " << closing;
+    }
+}
+
 // A failure: status 1, a message that names the problem, and nothing left in `folder`.
 void ExpectFailure(const CommandResult& result, const std::string& text, const std::string& folder) {
     EXPECT_EQ(1, result.status) << result.errors;
