@@ -2,6 +2,7 @@
 
 #include "capture/contact_sheet.h"
 #include "capture/encoder.h"
+#include "capture/frame_writer.h"
 #include "capture/leftovers.h"
 #include "capture/output_files.h"
 #include "capture/progress.h"
@@ -37,6 +38,7 @@ struct Session {
     std::string sheetTemporary;
 
     VideoEncoder encoder;
+    FrameWriter frameWriter;  // feeds the encoder while the show draws on
     WavWriter wav;
     ContactSheet sheet;
     Progress progress;
@@ -117,7 +119,7 @@ void OnFrame(const CapturedFrame& frame) {
     }
     if (frame.index >= session.totalFrames) FailDuringShow("the show runs on past its end");
     if (session.wantVideo) {
-        if (!EncodeFrame(&session.encoder, frame.rgba)) {
+        if (!QueueFrame(&session.frameWriter, frame.rgba)) {
             FailDuringShow("the video encoder (ffmpeg) stopped");
         }
         CaptureFrameSound(session, frame.index);
@@ -152,7 +154,7 @@ bool FinishOutputs(Session& session) {
     EndProgress(&session.progress);
     double seconds = ProgressSeconds(session.progress);
     if (session.wantVideo) {
-        if (!FinishVideoEncoder(&session.encoder)) {
+        if (!FinishFrameWriter(&session.frameWriter) || !FinishVideoEncoder(&session.encoder)) {
             Say("the video encoder (ffmpeg) failed");
             return false;
         }
@@ -203,6 +205,7 @@ void OnExit(int status, void*) {
         }
     }
     RemoveLeftovers();
+    FinishFrameWriter(&session.frameWriter);  // at once: its encoder is gone
     std::fflush(nullptr);
     if (status == 0) _exit(1);
 }
@@ -281,6 +284,11 @@ bool StartCaptureSession(const CaptureOptions& options) {
     RemoveLeftoversOnSignals();
     if (!CheckOutputs(session) || (session.wantVideo && !PrepareVideo(session)) ||
         (session.wantSheet && !PrepareSheet(session))) {
+        RemoveLeftovers();
+        return false;
+    }
+    if (session.wantVideo && !StartFrameWriter(&session.frameWriter, &session.encoder)) {
+        Say("no thread to feed the video encoder");
         RemoveLeftovers();
         return false;
     }
