@@ -6,7 +6,6 @@
 #include "capture/leftovers.h"
 #include "capture/output_files.h"
 #include "capture/progress.h"
-#include "capture/wav_writer.h"
 #include "capture_output.h"
 #include "capture_platform.h"
 
@@ -33,13 +32,13 @@ struct Session {
 
     OutputTemporaries videoFiles, sheetFiles;
     std::string videoTemporary;   // the encoder's video, without sound
-    std::string soundTemporary;   // the WAV
+    std::string soundTemporary;   // the sound's encoder's, without video
     std::string muxedTemporary;   // the finished video, until it is renamed into place
     std::string sheetTemporary;
 
-    VideoEncoder encoder;
-    FrameWriter frameWriter;  // feeds the encoder while the show draws on
-    WavWriter wav;
+    Encoder video;
+    FrameWriter frameWriter;  // feeds the video's encoder while the show draws on
+    Encoder sound;            // started at the first frame, when the sound's rate is known
     ContactSheet sheet;
     Progress progress;
     std::vector<std::int16_t> samples;
@@ -102,8 +101,8 @@ void CaptureFrameSound(Session& session, long frame) {
     long count = SoundStart(frame + 1, rate, fps) - SoundStart(frame, rate, fps);
     session.samples.resize(static_cast<size_t>(count) * 2);
     RenderCapturedSound(session.samples.data(), static_cast<int>(count));
-    if (!AppendWav(&session.wav, session.samples.data(), static_cast<int>(count))) {
-        FailDuringShow("the sound cannot be written");
+    if (!EncodeSound(&session.sound, session.samples.data(), static_cast<int>(count))) {
+        FailDuringShow("the sound's encoder (ffmpeg) stopped");
     }
 }
 
@@ -115,6 +114,11 @@ void OnFrame(const CapturedFrame& frame) {
         // output (which goes nowhere on a terminal).
         if (session.wantVideo && !CapturedSoundHasSong()) {
             FailDuringShow("the show's music did not start (is its module in data/?)");
+        }
+        std::string problem;
+        if (session.wantVideo && !StartSoundEncoder(CapturedSoundRate(), session.soundTemporary,
+                                                    &session.sound, &problem)) {
+            FailDuringShow(problem.c_str());
         }
     }
     if (frame.index >= session.totalFrames) FailDuringShow("the show runs on past its end");
@@ -154,12 +158,12 @@ bool FinishOutputs(Session& session) {
     EndProgress(&session.progress);
     double seconds = ProgressSeconds(session.progress);
     if (session.wantVideo) {
-        if (!FinishFrameWriter(&session.frameWriter) || !FinishVideoEncoder(&session.encoder)) {
+        if (!FinishFrameWriter(&session.frameWriter) || !FinishEncoder(&session.video)) {
             Say("the video encoder (ffmpeg) failed");
             return false;
         }
-        if (!FinishWav(&session.wav, CapturedSoundRate())) {
-            Say("the sound cannot be written");
+        if (!FinishEncoder(&session.sound)) {
+            Say("the sound's encoder (ffmpeg) failed");
             return false;
         }
         if (!AddLeftoverFile(session.muxedTemporary) ||
@@ -179,7 +183,7 @@ bool FinishOutputs(Session& session) {
     if (session.wantSheet && !PutInPlace(session.sheetTemporary, session.options.sheetPath)) {
         return false;
     }
-    RemoveLeftovers();  // the video without sound and the WAV
+    RemoveLeftovers();  // the video without sound and the sound without video
     const CaptureOptions& options = session.options;
     double fps = seconds > 0 ? static_cast<double>(session.framesDone) / seconds : 0.0;
     std::string outputs = options.videoPath;
@@ -238,18 +242,17 @@ bool PrepareVideo(Session& session) {
     }
     if (!ClaimTemporariesOf(options.videoPath, &session.videoFiles)) return false;
     session.videoTemporary = TemporaryPath(session.videoFiles, "video.mp4");
-    session.soundTemporary = TemporaryPath(session.videoFiles, "wav");
+    session.soundTemporary = TemporaryPath(session.videoFiles, "sound.mp4");
     session.muxedTemporary = TemporaryPath(session.videoFiles, "mp4");
-    int sound = CreateTemporary(session.soundTemporary);
-    if (sound < 0) return false;
-    if (!StartWav(sound, &session.wav)) {
-        Say("cannot write %s: %s", session.soundTemporary.c_str(), std::strerror(errno));
-        return false;
-    }
-    if (!AddLeftoverFile(session.videoTemporary)) return false;
+    // ffmpeg makes the first two; the capture makes the video's first, so that a path where it
+    // cannot write is reported by the capture, before ffmpeg is started.
+    int made = CreateTemporary(session.videoTemporary);
+    if (made < 0) return false;
+    close(made);
+    if (!AddLeftoverFile(session.soundTemporary)) return false;
     std::string problem;
     if (!StartVideoEncoder(options.width, options.height, options.framesPerSecond,
-                           session.videoTemporary, &session.encoder, &problem)) {
+                           session.videoTemporary, &session.video, &problem)) {
         Say("%s", problem.c_str());
         return false;
     }
@@ -287,7 +290,7 @@ bool StartCaptureSession(const CaptureOptions& options) {
         RemoveLeftovers();
         return false;
     }
-    if (session.wantVideo && !StartFrameWriter(&session.frameWriter, &session.encoder)) {
+    if (session.wantVideo && !StartFrameWriter(&session.frameWriter, &session.video)) {
         Say("no thread to feed the video encoder");
         RemoveLeftovers();
         return false;

@@ -110,6 +110,44 @@ void Append(std::vector<std::string>* argv, const char* const (&options)[Count])
     argv->insert(argv->end(), options, options + Count);
 }
 
+// A pipe for ffmpeg's input, as large as the system lets it be without privileges (a frame
+// or more at a time, where the default takes 64 KiB). False, with *problem, when there is none.
+bool MakeInputPipe(int ends[2], std::string* problem) {
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        *problem = std::string("no pipe to the encoder: ") + std::strerror(errno);
+        return false;
+    }
+    fcntl(ends[1], F_SETPIPE_SZ, 1 << 20);  // where refused, the pipe stays as it is
+    return true;
+}
+
+// Starts ffmpeg on argv with the read end of `ends` as its input, which it keeps alone.
+bool StartEncoder(const std::vector<std::string>& argv, int ends[2], Encoder* encoder,
+                  std::string* problem) {
+    encoder->pid = Spawn(argv, ends[0]);
+    close(ends[0]);
+    if (encoder->pid < 0) {
+        close(ends[1]);
+        *problem = "ffmpeg cannot be started";
+        return false;
+    }
+    encoder->input = ends[1];
+    return true;
+}
+
+bool WriteAll(Encoder* encoder, const void* data, size_t bytes) {
+    if (encoder->input < 0) return false;
+    const char* next = static_cast<const char*>(data);
+    while (bytes > 0) {
+        ssize_t written = write(encoder->input, next, bytes);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;  // EPIPE: ffmpeg has gone
+        next += written;
+        bytes -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool EncoderInstalled() {
@@ -133,12 +171,9 @@ bool EncoderInstalled() {
 }
 
 bool StartVideoEncoder(int width, int height, int framesPerSecond, const std::string& outPath,
-                       VideoEncoder* encoder, std::string* problem) {
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        *problem = std::string("no pipe to the encoder: ") + std::strerror(errno);
-        return false;
-    }
+                       Encoder* encoder, std::string* problem) {
+    int ends[2];
+    if (!MakeInputPipe(ends, problem)) return false;
     std::string size = std::to_string(width) + "x" + std::to_string(height);
     std::string rate = std::to_string(framesPerSecond);
     std::vector<std::string> argv = Command({});
@@ -149,49 +184,46 @@ bool StartVideoEncoder(int width, int height, int framesPerSecond, const std::st
     Append(&argv, VideoOptions);
     Append(&argv, ReproducibleOutput);
     argv.insert(argv.end(), {"-f", "mp4", "-y", outPath});
-
-    encoder->pid = Spawn(argv, pipeEnds[0]);
-    close(pipeEnds[0]);
-    if (encoder->pid < 0) {
-        close(pipeEnds[1]);
-        *problem = "ffmpeg cannot be started";
-        return false;
-    }
-    encoder->frames = pipeEnds[1];
     encoder->frameBytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;
-    return true;
+    return StartEncoder(argv, ends, encoder, problem);
 }
 
-bool EncodeFrame(VideoEncoder* encoder, const void* rgba) {
-    if (encoder->frames < 0) return false;
-    const char* bytes = static_cast<const char*>(rgba);
-    size_t left = encoder->frameBytes;
-    while (left > 0) {
-        ssize_t written = write(encoder->frames, bytes, left);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;  // EPIPE: ffmpeg has gone
-        bytes += written;
-        left -= static_cast<size_t>(written);
-    }
-    return true;
+bool EncodeFrame(Encoder* encoder, const void* rgba) {
+    return WriteAll(encoder, rgba, encoder->frameBytes);
 }
 
-bool FinishVideoEncoder(VideoEncoder* encoder) {
-    if (encoder->frames >= 0) close(encoder->frames);
-    encoder->frames = -1;
+bool StartSoundEncoder(int rate, const std::string& outPath, Encoder* encoder,
+                       std::string* problem) {
+    int ends[2];
+    if (!MakeInputPipe(ends, problem)) return false;
+    std::vector<std::string> argv = Command({});
+    Append(&argv, QuietOptions);
+    argv.insert(argv.end(), {"-f", "s16le", "-ar", std::to_string(rate), "-ac", "2", "-i", "pipe:0"});
+    Append(&argv, SoundOptions);
+    Append(&argv, ReproducibleOutput);
+    argv.insert(argv.end(), {"-f", "mp4", "-y", outPath});
+    return StartEncoder(argv, ends, encoder, problem);
+}
+
+bool EncodeSound(Encoder* encoder, const std::int16_t* samples, int frames) {
+    return frames >= 0 && WriteAll(encoder, samples, static_cast<size_t>(frames) * 2 * sizeof(*samples));
+}
+
+bool FinishEncoder(Encoder* encoder) {
+    if (encoder->input >= 0) close(encoder->input);
+    encoder->input = -1;
     if (encoder->pid < 0) return false;
     bool finished = WaitForSuccess(encoder->pid);
     encoder->pid = -1;
     return finished;
 }
 
-bool MuxVideoAndSound(const std::string& videoPath, const std::string& wavPath,
+bool MuxVideoAndSound(const std::string& videoPath, const std::string& soundPath,
                       const std::string& outPath) {
     std::vector<std::string> argv = Command({"-nostdin"});
     Append(&argv, QuietOptions);
-    argv.insert(argv.end(), {"-i", videoPath, "-i", wavPath, "-map", "0:v:0", "-map", "1:a:0",
-                             "-c:v", "copy"});
-    Append(&argv, SoundOptions);
+    argv.insert(argv.end(), {"-i", videoPath, "-i", soundPath, "-map", "0:v:0", "-map", "1:a:0",
+                             "-c", "copy"});
     Append(&argv, ReproducibleOutput);
     // The index at the front, so that a player can start before the whole file has arrived.
     argv.insert(argv.end(), {"-movflags", "+faststart", "-f", "mp4", "-y", outPath});

@@ -30,7 +30,7 @@ void* WriteFrames(void* argument) {
 
 }  // namespace
 
-bool StartFrameWriter(FrameWriter* writer, VideoEncoder* encoder) {
+bool StartFrameWriter(FrameWriter* writer, Encoder* encoder) {
     writer->encoder = encoder;
     const size_t count = std::clamp<size_t>(BufferedBytes / encoder->frameBytes, 2, MostFrames);
     writer->buffers.assign(count, std::vector<std::uint8_t>(encoder->frameBytes));

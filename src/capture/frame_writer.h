@@ -17,7 +17,7 @@
 #include "capture/encoder.h"
 
 struct FrameWriter {
-    VideoEncoder* encoder = nullptr;
+    Encoder* encoder = nullptr;
     std::vector<std::vector<std::uint8_t>> buffers;  // each holds one frame
     std::deque<size_t> waiting;                      // buffers to write, oldest first
     std::vector<size_t> empty;                       // buffers free for the next frame
@@ -32,7 +32,7 @@ struct FrameWriter {
 // Starts the thread that writes to the encoder (already started, encoder->frameBytes a frame),
 // with buffers for up to about 64 MiB of frames, at least 2. Signals are left to the other
 // threads. False when the thread cannot be started.
-bool StartFrameWriter(FrameWriter* writer, VideoEncoder* encoder);
+bool StartFrameWriter(FrameWriter* writer, Encoder* encoder);
 // Copies one frame (encoder->frameBytes) into a free buffer for the thread to write, waiting for
 // one when all are taken. False once a write has failed.
 bool QueueFrame(FrameWriter* writer, const void* rgba);
