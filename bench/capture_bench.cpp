@@ -5,7 +5,9 @@
 // the contact sheet alone (the drawing and reading back without the encoder) beside them. Each
 // is a whole process, timed from its start to its end, with the CPU time of it and its children.
 //
-//   capture_bench [--quick] [--rounds N] [--fps N] [--size WxH]
+//   capture_bench [--quick] [--rounds N] [--fps N] [--size WxH] [--capture PATH]
+//
+// --capture measures another build of veskop-capture (an earlier one, say) instead of this one's.
 //
 // Prints Markdown rows for the benchmark table (bench_table), then a line per measure:
 // "capture KIND WALL CPU" for each turn. Progress goes to standard error.
@@ -29,6 +31,7 @@ struct Config {
     int rounds = 3;
     std::string fps = "60";
     std::string size = "640x480";
+    std::string capture = VESKOP_CAPTURE_BINARY;
     std::string work;
 };
 
@@ -78,7 +81,7 @@ std::string FindOnPath(const std::string& program) {
 
 Launch CaptureLaunch(const Config& config, const std::vector<std::string>& outputs) {
     Launch launch;
-    launch.argv = {VESKOP_CAPTURE_BINARY, "--fps", config.fps, "--size", config.size};
+    launch.argv = {config.capture, "--fps", config.fps, "--size", config.size};
     launch.argv.insert(launch.argv.end(), outputs.begin(), outputs.end());
     launch.workingDirectory = VESKOP_SOURCE_DIR;
     launch.errorsPath = config.work + "/capture.stderr";
@@ -134,8 +137,11 @@ int main(int argc, char** argv) {
             config.fps = argv[++i];
         } else if (arg == "--size" && i + 1 < argc) {
             config.size = argv[++i];
+        } else if (arg == "--capture" && i + 1 < argc) {
+            config.capture = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: capture_bench [--quick] [--rounds N] [--fps N] [--size WxH]\n");
+            std::fprintf(stderr, "usage: capture_bench [--quick] [--rounds N] [--fps N] [--size WxH] "
+                                 "[--capture PATH]\n");
             return 2;
         }
     }
