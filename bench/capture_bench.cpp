@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench_process.h"
+#include "bench_results.h"
 
 namespace {
 
@@ -101,13 +102,6 @@ double FrameSeconds(const std::string& errors) {
     frames = std::atol(errors.c_str() + framesAt + 2);
     rate = std::atof(errors.c_str() + rateAt + 12);
     return rate > 0 ? double(frames) / rate : 0;
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 struct Spread {
