@@ -5,9 +5,10 @@
 // the contact sheet alone (the drawing and reading back without the encoder) beside them. Each
 // is a whole process, timed from its start to its end, with the CPU time of it and its children.
 //
-//   capture_bench [--quick] [--rounds N] [--fps N] [--size WxH] [--capture PATH]
+//   capture_bench [--quick] [--rounds N] [--fps N] [--size WxH] [--capture PATH] [--against PATH]
 //
-// --capture measures another build of veskop-capture (an earlier one, say) instead of this one's.
+// --capture measures another build of veskop-capture instead of this one's; --against measures
+// another build (an earlier one, say) too, in the same rounds, for a before and after.
 //
 // Prints Markdown rows for the benchmark table (bench_table), then a line per measure:
 // "capture KIND WALL CPU" for each turn. Progress goes to standard error.
@@ -33,6 +34,7 @@ struct Config {
     std::string fps = "60";
     std::string size = "640x480";
     std::string capture = VESKOP_CAPTURE_BINARY;
+    std::string against;  // another build to measure in the same rounds; empty: none
     std::string work;
 };
 
@@ -133,9 +135,11 @@ int main(int argc, char** argv) {
             config.size = argv[++i];
         } else if (arg == "--capture" && i + 1 < argc) {
             config.capture = argv[++i];
+        } else if (arg == "--against" && i + 1 < argc) {
+            config.against = argv[++i];
         } else {
             std::fprintf(stderr, "usage: capture_bench [--quick] [--rounds N] [--fps N] [--size WxH] "
-                                 "[--capture PATH]\n");
+                                 "[--capture PATH] [--against PATH]\n");
             return 2;
         }
     }
@@ -180,6 +184,9 @@ int main(int argc, char** argv) {
 
     const Launch capture = CaptureLaunch(config, {config.work + "/captured.mp4"});
     const Launch sheet = CaptureLaunch(config, {"--sheet", config.work + "/sheet.png"});
+    Launch other = capture;
+    other.argv[0] = config.against;
+    std::vector<double> otherRatios, otherWall, otherCpu;
     std::vector<double> ratios, captureWall, captureCpu, aloneWall, aloneCpu, sheetWall, sheetCpu,
         frameSeconds, outsideSeconds;
     bool ok = true;
@@ -205,6 +212,14 @@ int main(int argc, char** argv) {
         std::printf("capture whole %.2f %.2f\ncapture alone %.2f %.2f\ncapture sheet %.2f %.2f\n",
                     captured.wallSeconds, captured.cpuSeconds, byItself.wallSeconds,
                     byItself.cpuSeconds, drawn.wallSeconds, drawn.cpuSeconds);
+        if (config.against.empty()) continue;
+        const Turn earlier = Run(other);
+        ok = ok && earlier.ok;
+        if (!earlier.ok) continue;
+        otherRatios.push_back(earlier.wallSeconds / byItself.wallSeconds);
+        otherWall.push_back(earlier.wallSeconds);
+        otherCpu.push_back(earlier.cpuSeconds);
+        std::printf("capture against %.2f %.2f\n", earlier.wallSeconds, earlier.cpuSeconds);
     }
 
     const Spread ratio = SpreadOf(ratios);
@@ -220,6 +235,12 @@ int main(int argc, char** argv) {
                 Median(outsideSeconds));
     std::printf("| Capture part: drawing and reading back alone (--sheet only) | %.1f s, CPU %.1f s | — | — | — | — |\n",
                 Median(sheetWall), Median(sheetCpu));
+    if (!otherRatios.empty()) {
+        const Spread earlier = SpreadOf(otherRatios);
+        std::printf("| Capture: the whole show by %s, in the same rounds | %.1f s, CPU %.1f s | %.1f s, CPU %.1f s | %.3f (%.3f–%.3f) | — | — |\n",
+                    config.against.c_str(), Median(otherWall), Median(otherCpu), Median(aloneWall),
+                    Median(aloneCpu), earlier.median, earlier.low, earlier.high);
+    }
     RunProgram(Launch{{"rm", "-rf", config.work}, "", {}, "", ""}, 60);
     return ok ? 0 : 1;
 }
