@@ -10,7 +10,6 @@
 #include "capture_platform.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>

@@ -3,8 +3,8 @@
 #include "capture/leftovers.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <pthread.h>
+#include <signal.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
