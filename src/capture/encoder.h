@@ -17,7 +17,8 @@
 bool EncoderInstalled();
 
 // One ffmpeg encoding what it is given over a pipe. It is the leader of a process group of its
-// own and is killed when the capture dies.
+// own and is killed when the capture dies; since that follows the thread that started it, every
+// ffmpeg is started from the main thread.
 struct Encoder {
     pid_t pid = -1;         // ffmpeg; -1 when not running
     int input = -1;         // the write end of its input pipe; -1 when closed
