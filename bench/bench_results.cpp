@@ -176,4 +176,5 @@ void PrintTable(const Results& results, const std::string& machine, double loadF
     PrintAllocations(results);
     PrintStartup(results);
     PrintMusicAndMemory(results);
+    for (const std::string& row : results.captureRows) std::printf("%s\n", row.c_str());
 }

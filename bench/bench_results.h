@@ -42,9 +42,12 @@ struct Results {
     long buffers = 0, underruns = 0;
     double worstSlackMs = 0;
     long meshReadOnlyBytes = 0, meshWritableBytes = 0;
+    std::vector<std::string> captureRows;  // as capture_bench prints them
 
-    bool passCostsRan = false, framesRan = true, wholeRan = true, musicRan = true;
-    bool AllRan() const { return passCostsRan && framesRan && wholeRan && musicRan && buffers > 0; }
+    bool passCostsRan = false, framesRan = true, wholeRan = true, musicRan = true, captureRan = true;
+    bool AllRan() const {
+        return passCostsRan && framesRan && wholeRan && musicRan && captureRan && buffers > 0;
+    }
 };
 
 double Median(std::vector<double> values);  // 0 for none

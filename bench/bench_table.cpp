@@ -344,6 +344,21 @@ void CheckMeshArrays(const Config& config, Results* results) {
     }
 }
 
+// veskop-capture's whole show beside ffmpeg encoding the same raw frames alone (capture_bench),
+// its rows as they are.
+void MeasureCapture(const Config& config, Results* results) {
+    Progress("the capture beside the encoder alone");
+    Launch launch;
+    launch.argv = {config.bin + "/capture_bench", "--rounds", std::to_string(config.rounds)};
+    if (config.quick) launch.argv.push_back("--quick");
+    launch.outputPath = config.work + "/capture_bench.stdout";
+    Finished run = RunProgram(launch, 1800);
+    results->captureRan = run.status == 0;
+    for (const std::string& line : Lines(run.output)) {
+        if (line.rfind("| Capture", 0) == 0) results->captureRows.push_back(line);
+    }
+}
+
 std::string Machine() {
     utsname name = {};
     uname(&name);
@@ -376,7 +391,7 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: bench_table [--quick] [--rounds N] [--display :N] "
-                         "[--only passes|frames|whole|startup|images|music|underruns|meshes]\n");
+                         "[--only passes|frames|whole|startup|images|music|underruns|meshes|capture]\n");
             return 2;
         }
     }
@@ -396,6 +411,7 @@ int main(int argc, char** argv) {
         {"whole", MeasureWholeShows}, {"startup", MeasureStartup},
         {"images", MeasureImages},    {"music", MeasureMusic},
         {"underruns", MeasureUnderruns}, {"meshes", CheckMeshArrays},
+        {"capture", MeasureCapture},
     };
     for (const auto& part : parts) {
         if (config.only.empty() || config.only == part.first) part.second(config, &results);

@@ -11,8 +11,12 @@
 
 #include "capture/capture_options.h"
 #include "capture/capture_session.h"
+#include "standard_streams.h"
 
 int main(int argc, char** argv) {
+    // A closed standard output would otherwise be the sound's temporary file, say, and the
+    // show's lines would be written into the sound.
+    if (!OpenClosedStandardStreams()) return 1;
     CaptureOptions options;
     std::string problem;
     if (!ParseCaptureOptions(argc, argv, &options, &problem)) {

@@ -36,6 +36,12 @@ bool ParseSize(const std::string& text, int* width, int* height) {
            *height % 2 == 0;
 }
 
+// An option, not a path: the rule for the video path and the sheet's alike ("-" alone is a
+// file's name; ./-name names a file that starts with a dash).
+bool LooksLikeOption(const std::string& text) {
+    return text.size() > 1 && text[0] == '-';
+}
+
 }  // namespace
 
 bool ParseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::string* problem) {
@@ -60,13 +66,17 @@ bool ParseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::st
             }
             i++;
         } else if (argument == "--sheet") {
-            if (value == nullptr || value[0] == '\0') {
+            if (value == nullptr || value[0] == '\0' || LooksLikeOption(value)) {
                 *problem = "--sheet takes the path of the PNG to write";
+                if (value != nullptr && LooksLikeOption(value)) {
+                    *problem += std::string(" (") + value + " is an option; ./" + value +
+                                " would name a file)";
+                }
                 return false;
             }
             options->sheetPath = value;
             i++;
-        } else if (argument.size() > 1 && argument[0] == '-') {
+        } else if (LooksLikeOption(argument)) {
             *problem = "unknown option " + argument;
             return false;
         } else if (options->videoPath.empty() && !argument.empty()) {
@@ -78,10 +88,6 @@ bool ParseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::st
     }
     if (options->videoPath.empty() && options->sheetPath.empty()) {
         *problem = "no output: give the video's path, or --sheet";
-        return false;
-    }
-    if (options->videoPath == options->sheetPath) {
-        *problem = "the video and the contact sheet need paths of their own";
         return false;
     }
     return true;

@@ -2,14 +2,14 @@
 
 #include "capture/contact_sheet.h"
 #include "capture/encoder.h"
+#include "capture/frame_writer.h"
 #include "capture/leftovers.h"
+#include "capture/output_files.h"
 #include "capture/progress.h"
-#include "capture/wav_writer.h"
 #include "capture_output.h"
 #include "capture_platform.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,13 +29,15 @@ struct Session {
     bool wantVideo = false;
     bool wantSheet = false;
 
+    OutputTemporaries videoFiles, sheetFiles;
     std::string videoTemporary;   // the encoder's video, without sound
-    std::string soundTemporary;   // the WAV
+    std::string soundTemporary;   // the sound's encoder's, without video
     std::string muxedTemporary;   // the finished video, until it is renamed into place
     std::string sheetTemporary;
 
-    VideoEncoder encoder;
-    WavWriter wav;
+    Encoder video;
+    FrameWriter frameWriter;  // feeds the video's encoder while the show draws on
+    Encoder sound;            // started at the first frame, when the sound's rate is known
     ContactSheet sheet;
     Progress progress;
     std::vector<std::int16_t> samples;
@@ -65,41 +67,26 @@ void Say(const char* format, ...) {
     std::exit(1);
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// A hidden file beside `path`, named after it and this process.
-std::string TemporaryBeside(const std::string& path, const char* suffix) {
-    std::string folder = FolderOf(path);
-    return (folder == "/" ? "" : folder) + "/." + NameOf(path) + "." + std::to_string(getpid()) +
-           suffix;
-}
-
 // Creates a new, empty file for a temporary and remembers it. -1 after saying why not.
-int CreateTemporary(const std::string& temporary, const std::string& forPath) {
+int CreateTemporary(const std::string& temporary) {
     if (!AddLeftoverFile(temporary)) {
-        Say("cannot write %s: the path is too long", forPath.c_str());
+        Say("cannot write %s: the path is too long", temporary.c_str());
         return -1;
     }
     int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (descriptor < 0) {
-        Say("cannot write %s: %s", forPath.c_str(), std::strerror(errno));
+        Say("cannot write %s: %s", temporary.c_str(), std::strerror(errno));
         ForgetLeftoverFile(temporary);
     }
     return descriptor;
 }
 
-bool IsFolder(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+// Makes the temporaries' lock beside an output (and removes what dead captures of it left).
+bool ClaimTemporariesOf(const std::string& output, OutputTemporaries* temporaries) {
+    std::string problem;
+    if (ClaimTemporaries(output, temporaries, &problem)) return true;
+    Say("%s", problem.c_str());
+    return false;
 }
 
 // The sound of frame `frame` begins at this sample frame: frame * rate / fps, rounded.
@@ -113,8 +100,8 @@ void CaptureFrameSound(Session& session, long frame) {
     long count = SoundStart(frame + 1, rate, fps) - SoundStart(frame, rate, fps);
     session.samples.resize(static_cast<size_t>(count) * 2);
     RenderCapturedSound(session.samples.data(), static_cast<int>(count));
-    if (!AppendWav(&session.wav, session.samples.data(), static_cast<int>(count))) {
-        FailDuringShow("the sound cannot be written");
+    if (!EncodeSound(&session.sound, session.samples.data(), static_cast<int>(count))) {
+        FailDuringShow("the sound's encoder (ffmpeg) stopped");
     }
 }
 
@@ -127,10 +114,15 @@ void OnFrame(const CapturedFrame& frame) {
         if (session.wantVideo && !CapturedSoundHasSong()) {
             FailDuringShow("the show's music did not start (is its module in data/?)");
         }
+        std::string problem;
+        if (session.wantVideo && !StartSoundEncoder(CapturedSoundRate(), session.soundTemporary,
+                                                    &session.sound, &problem)) {
+            FailDuringShow(problem.c_str());
+        }
     }
     if (frame.index >= session.totalFrames) FailDuringShow("the show runs on past its end");
     if (session.wantVideo) {
-        if (!EncodeFrame(&session.encoder, frame.rgba)) {
+        if (!QueueFrame(&session.frameWriter, frame.rgba)) {
             FailDuringShow("the video encoder (ffmpeg) stopped");
         }
         CaptureFrameSound(session, frame.index);
@@ -146,6 +138,11 @@ void OnFrame(const CapturedFrame& frame) {
 
 // Renames a finished temporary into place.
 bool PutInPlace(const std::string& temporary, const std::string& path) {
+    std::string problem;
+    if (!StillReplaceable(path, &problem)) {
+        Say("%s", problem.c_str());
+        return false;
+    }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
         Say("cannot write %s: %s", path.c_str(), std::strerror(errno));
         return false;
@@ -160,12 +157,12 @@ bool FinishOutputs(Session& session) {
     EndProgress(&session.progress);
     double seconds = ProgressSeconds(session.progress);
     if (session.wantVideo) {
-        if (!FinishVideoEncoder(&session.encoder)) {
+        if (!FinishFrameWriter(&session.frameWriter) || !FinishEncoder(&session.video)) {
             Say("the video encoder (ffmpeg) failed");
             return false;
         }
-        if (!FinishWav(&session.wav, CapturedSoundRate())) {
-            Say("the sound cannot be written");
+        if (!FinishEncoder(&session.sound)) {
+            Say("the sound's encoder (ffmpeg) failed");
             return false;
         }
         if (!AddLeftoverFile(session.muxedTemporary) ||
@@ -185,7 +182,7 @@ bool FinishOutputs(Session& session) {
     if (session.wantSheet && !PutInPlace(session.sheetTemporary, session.options.sheetPath)) {
         return false;
     }
-    RemoveLeftovers();  // the video without sound and the WAV
+    RemoveLeftovers();  // the video without sound and the sound without video
     const CaptureOptions& options = session.options;
     double fps = seconds > 0 ? static_cast<double>(session.framesDone) / seconds : 0.0;
     std::string outputs = options.videoPath;
@@ -211,34 +208,50 @@ void OnExit(int status, void*) {
         }
     }
     RemoveLeftovers();
+    FinishFrameWriter(&session.frameWriter);  // at once: its encoder is gone
     std::fflush(nullptr);
     if (status == 0) _exit(1);
 }
 
-bool PrepareVideo(Session& session) {
+// Every output's path can be written, and no two name the same file. False after saying why.
+bool CheckOutputs(const Session& session) {
     const CaptureOptions& options = session.options;
-    if (IsFolder(options.videoPath)) {
-        Say("cannot write %s: it is a folder", options.videoPath.c_str());
+    std::string problem;
+    for (const std::string* path : {&options.videoPath, &options.sheetPath}) {
+        if (!path->empty() && !CheckOutputPath(*path, &problem)) {
+            Say("%s", problem.c_str());
+            return false;
+        }
+    }
+    if (session.wantVideo && session.wantSheet &&
+        SameOutputEntry(options.videoPath, options.sheetPath)) {
+        Say("the video and the contact sheet need paths of their own (%s and %s are one file)",
+            options.videoPath.c_str(), options.sheetPath.c_str());
         return false;
     }
+    return true;
+}
+
+bool PrepareVideo(Session& session) {
+    const CaptureOptions& options = session.options;
     if (!EncoderInstalled()) {
         Say("ffmpeg, which encodes the video, is not installed (not found on PATH); on Debian: "
             "apt-get install ffmpeg");
         return false;
     }
-    session.videoTemporary = TemporaryBeside(options.videoPath, ".video.mp4");
-    session.soundTemporary = TemporaryBeside(options.videoPath, ".sound.wav");
-    session.muxedTemporary = TemporaryBeside(options.videoPath, ".partial.mp4");
-    int sound = CreateTemporary(session.soundTemporary, options.videoPath);
-    if (sound < 0) return false;
-    if (!StartWav(sound, &session.wav)) {
-        Say("cannot write %s: %s", options.videoPath.c_str(), std::strerror(errno));
-        return false;
-    }
-    if (!AddLeftoverFile(session.videoTemporary)) return false;
+    if (!ClaimTemporariesOf(options.videoPath, &session.videoFiles)) return false;
+    session.videoTemporary = TemporaryPath(session.videoFiles, "video.mp4");
+    session.soundTemporary = TemporaryPath(session.videoFiles, "sound.mp4");
+    session.muxedTemporary = TemporaryPath(session.videoFiles, "mp4");
+    // ffmpeg makes the first two; the capture makes the video's first, so that a path where it
+    // cannot write is reported by the capture, before ffmpeg is started.
+    int made = CreateTemporary(session.videoTemporary);
+    if (made < 0) return false;
+    close(made);
+    if (!AddLeftoverFile(session.soundTemporary)) return false;
     std::string problem;
     if (!StartVideoEncoder(options.width, options.height, options.framesPerSecond,
-                           session.videoTemporary, &session.encoder, &problem)) {
+                           session.videoTemporary, &session.video, &problem)) {
         Say("%s", problem.c_str());
         return false;
     }
@@ -247,12 +260,9 @@ bool PrepareVideo(Session& session) {
 
 bool PrepareSheet(Session& session) {
     const CaptureOptions& options = session.options;
-    if (IsFolder(options.sheetPath)) {
-        Say("cannot write %s: it is a folder", options.sheetPath.c_str());
-        return false;
-    }
-    session.sheetTemporary = TemporaryBeside(options.sheetPath, ".partial.png");
-    int descriptor = CreateTemporary(session.sheetTemporary, options.sheetPath);
+    if (!ClaimTemporariesOf(options.sheetPath, &session.sheetFiles)) return false;
+    session.sheetTemporary = TemporaryPath(session.sheetFiles, "png");
+    int descriptor = CreateTemporary(session.sheetTemporary);
     if (descriptor < 0) return false;
     close(descriptor);
     StartContactSheet(&session.sheet, options.width, options.height,
@@ -274,8 +284,13 @@ bool StartCaptureSession(const CaptureOptions& options) {
     session.wantVideo = !options.videoPath.empty();
     session.wantSheet = !options.sheetPath.empty();
     RemoveLeftoversOnSignals();
-    if ((session.wantVideo && !PrepareVideo(session)) ||
+    if (!CheckOutputs(session) || (session.wantVideo && !PrepareVideo(session)) ||
         (session.wantSheet && !PrepareSheet(session))) {
+        RemoveLeftovers();
+        return false;
+    }
+    if (session.wantVideo && !StartFrameWriter(&session.frameWriter, &session.video)) {
+        Say("no thread to feed the video encoder");
         RemoveLeftovers();
         return false;
     }

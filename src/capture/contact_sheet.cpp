@@ -62,6 +62,7 @@ std::string Stamp(int seconds) {
 void StartContactSheet(ContactSheet* sheet, int frameWidth, int frameHeight, int tiles,
                        int columns) {
     sheet->columns = columns;
+    sheet->frameWidth = frameWidth;
     sheet->rows = (tiles + columns - 1) / columns;
     sheet->scale = std::max(1, frameWidth / TargetTileWidth);
     sheet->tileWidth = frameWidth / sheet->scale;
@@ -76,8 +77,10 @@ void AddSheetTile(ContactSheet* sheet, int index, const std::uint8_t* rgba, int 
     const int left = Gap + index % sheet->columns * (sheet->tileWidth + Gap);
     const int top = Gap + index / sheet->columns * (sheet->tileHeight + Gap);
     const int scale = sheet->scale;
-    const size_t frameWidth = static_cast<size_t>(sheet->tileWidth) * scale;
-    // Each tile pixel is the mean of the scale x scale frame pixels beneath it.
+    // The frame's own width, which is more than tileWidth * scale where scale does not divide it.
+    const size_t frameWidth = static_cast<size_t>(sheet->frameWidth);
+    // Each tile pixel is the mean of the scale x scale frame pixels beneath it; the frame's last
+    // columns and rows that make no whole tile pixel are left out.
     for (int y = 0; y < sheet->tileHeight; y++) {
         for (int x = 0; x < sheet->tileWidth; x++) {
             unsigned sums[3] = {0, 0, 0};

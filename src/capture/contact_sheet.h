@@ -9,6 +9,7 @@
 
 struct ContactSheet {
     int columns = 0, rows = 0;
+    int frameWidth = 0;              // of the frames, pixels: the rows' stride
     int scale = 1;                   // a tile is a frame shrunk this many times
     int tileWidth = 0, tileHeight = 0;  // pixels
     int width = 0, height = 0;       // of the whole sheet, pixels

@@ -17,6 +17,7 @@ const int MaxProcesses = 4;
 // before it is marked in use, and a path is never changed while in use.
 char FilePaths[MaxFiles][PATH_MAX];
 volatile sig_atomic_t FileInUse[MaxFiles];
+volatile sig_atomic_t FileGoesLast[MaxFiles];
 volatile pid_t Processes[MaxProcesses];
 
 void WriteText(const char* text) {
@@ -32,11 +33,12 @@ void OnSignal(int signalNumber) {
 
 }  // namespace
 
-bool AddLeftoverFile(const std::string& path) {
+bool AddLeftoverFile(const std::string& path, bool last) {
     if (path.size() >= PATH_MAX) return false;
     for (int i = 0; i < MaxFiles; i++) {
         if (FileInUse[i]) continue;
         std::memcpy(FilePaths[i], path.c_str(), path.size() + 1);
+        FileGoesLast[i] = last ? 1 : 0;
         FileInUse[i] = 1;
         return true;
     }
@@ -73,10 +75,12 @@ void RemoveLeftovers() {
         }
         Processes[i] = 0;
     }
-    for (int i = 0; i < MaxFiles; i++) {
-        if (!FileInUse[i]) continue;
-        unlink(FilePaths[i]);
-        FileInUse[i] = 0;
+    for (int last = 0; last < 2; last++) {
+        for (int i = 0; i < MaxFiles; i++) {
+            if (!FileInUse[i] || FileGoesLast[i] != last) continue;
+            unlink(FilePaths[i]);
+            FileInUse[i] = 0;
+        }
     }
 }
 
@@ -85,9 +89,7 @@ void RemoveLeftoversOnSignals() {
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     // Further signals wait while the first one's handler removes the leftovers.
-    sigaddset(&action.sa_mask, SIGINT);
-    sigaddset(&action.sa_mask, SIGTERM);
-    sigaddset(&action.sa_mask, SIGHUP);
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaction(signalNumber, &action, nullptr);
+    for (int signalNumber : EndingSignals) sigaddset(&action.sa_mask, signalNumber);
+    for (int signalNumber : EndingSignals) sigaction(signalNumber, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
 }

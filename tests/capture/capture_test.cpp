@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <sstream>
@@ -108,6 +109,18 @@ std::string FrameChecksums(const std::string& video) {
         .output;
 }
 
+// The module as openmpt123 renders it, its first `seconds`, through a raw file in `folder`.
+StereoSamples RenderModule(const std::string& folder, int seconds) {
+    std::string path = folder + "/module.raw";
+    CommandResult rendered =
+        RunCommand({"sh", "-c",
+                    "openmpt123 --batch --quiet --samplerate 44100 --channels 2 --no-float "
+                    "--end-time " + std::to_string(seconds) + " --stdout '" + Module + "' > '" + path + "'"},
+                   {}, 30.0);
+    EXPECT_EQ(0, rendered.status) << rendered.errors;
+    return ReadRawStereo(path);
+}
+
 StereoSamples DecodeSound(const std::string& video, const std::string& rawPath) {
     RunCommand({"ffmpeg", "-v", "error", "-y", "-i", video, "-map", "0:a", "-f", "s16le", "-ac",
                 "2", "-ar", std::to_string(SoundRate), rawPath},
@@ -181,6 +194,11 @@ TEST(SmallCapture, HoldsEveryFrameOfTheShowOnItsClock) {
         << "temporary files are left";
     EXPECT_EQ("h264", Probe(SmallVideo, "v:0", "stream=codec_name"));
     EXPECT_EQ("yuv420p", Probe(SmallVideo, "v:0", "stream=pix_fmt"));
+    // The frames are sRGB, converted with the BT.601 matrix to limited range, as the stream says.
+    EXPECT_EQ("bt709", Probe(SmallVideo, "v:0", "stream=color_primaries"));
+    EXPECT_EQ("iec61966-2-1", Probe(SmallVideo, "v:0", "stream=color_transfer"));
+    EXPECT_EQ("smpte170m", Probe(SmallVideo, "v:0", "stream=color_space"));
+    EXPECT_EQ("tv", Probe(SmallVideo, "v:0", "stream=color_range"));
     EXPECT_EQ("160", Probe(SmallVideo, "v:0", "stream=width"));
     EXPECT_EQ("120", Probe(SmallVideo, "v:0", "stream=height"));
     EXPECT_EQ(std::to_string(SmallFrames), Probe(SmallVideo, "v:0", "stream=nb_read_frames"));
@@ -248,14 +266,7 @@ TEST(SmallCapture, SoundIsInStepWithThePicture) {
     std::string folder = TestArtifactDirectory();
     StereoSamples heard = DecodeSound(SmallVideo, folder + "/capture.raw");
     ASSERT_GE(heard.size(), static_cast<size_t>(2 * 55 * SoundRate));
-    std::string referencePath = folder + "/module.raw";
-    CommandResult rendered =
-        RunCommand({"sh", "-c",
-                    "openmpt123 --batch --quiet --samplerate 44100 --channels 2 --no-float "
-                    "--end-time 16 --stdout '" + Module + "' > '" + referencePath + "'"},
-                   {}, 30.0);
-    ASSERT_EQ(0, rendered.status) << rendered.errors;
-    StereoSamples reference = ReadRawStereo(referencePath);
+    StereoSamples reference = RenderModule(folder, 16);
     ASSERT_GE(reference.size(), static_cast<size_t>(2 * 15 * SoundRate));
 
     // Around the changes from the meshes to the cube (frame 60 to 61) and from the cube to the
@@ -265,6 +276,38 @@ TEST(SmallCapture, SoundIsInStepWithThePicture) {
         long at = std::lround((seconds - 0.125) * SoundRate);
         long lag = BestLag(heard, reference, at, SoundRate / 4, SoundRate / Fps);
         EXPECT_LE(std::labs(lag), SoundTolerance)
+            << "at " << seconds << " s the capture's sound is " << lag << " samples off";
+    }
+}
+
+// At 24 fps a frame is 41 2/3 ms and 1837.5 samples: the tick count rounds down frame by frame
+// and the sound's frames alternate in length, yet neither drifts from the show's own clock.
+TEST(CaptureAt24Fps, KeepsTheShowsClockInPictureAndSound) {
+    const std::string video = std::string(CAPTURE_24_FOLDER) + "/out/show.mp4";
+    const long frames = 1321;  // 0 ms to 55000 ms
+    EXPECT_EQ(std::to_string(frames), Probe(video, "v:0", "stream=nb_read_frames"));
+    std::istringstream times(Probe(video, "v:0", "frame=pts_time"));
+    std::string time, last;
+    while (std::getline(times, time)) last = time;
+    EXPECT_NEAR(55.0, std::stod("0" + last), 1e-6) << "the last frame's time";
+    // The sound lasts as long as the frames, each frame's share rounded so that none is lost.
+    EXPECT_NEAR(frames / 24.0, std::stod("0" + Probe(video, "a:0", "stream=duration")), 0.001);
+    FrameLines lines = ParseFrameLines(ReadFile(std::string(CAPTURE_24_FOLDER) + "/capture.stdout"));
+    ASSERT_EQ(static_cast<size_t>(frames), lines.ticks.size());
+    for (size_t i = 0; i < lines.ticks.size(); i++) {
+        ASSERT_EQ(StartTick + 1000 * i / 24, lines.ticks[i]) << "frame " << i;
+    }
+
+    std::string folder = TestArtifactDirectory();
+    StereoSamples heard = DecodeSound(video, folder + "/capture.raw");
+    StereoSamples reference = RenderModule(folder, 56);
+    ASSERT_GE(reference.size(), static_cast<size_t>(2 * 55 * SoundRate));
+    // Where a lag of rounding would have grown, at the scene changes up to near the end: within a
+    // millisecond of the module, searched a frame either way.
+    for (double seconds : {6.0, 26.0, 43.0, 54.0}) {
+        long at = std::lround((seconds - 0.125) * SoundRate);
+        long lag = BestLag(heard, reference, at, SoundRate / 4, SoundRate / 24);
+        EXPECT_LE(std::labs(lag), SoundRate / 1000)
             << "at " << seconds << " s the capture's sound is " << lag << " samples off";
     }
 }
@@ -280,6 +323,45 @@ TEST(SmallCapture, ASecondCaptureDecodesToTheSameFrames) {
     EXPECT_NE("", first);
     EXPECT_EQ(first, FrameChecksums(again));
     std::filesystem::remove_all(folder);
+}
+
+// Short captures (one frame a second, 16x16) into a folder of their own.
+class CaptureOutputs : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_FALSE(folder.empty()); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    CommandResult Run(const std::vector<std::string>& outputs) {
+        std::vector<std::string> argv = {Capture, "--fps", "1", "--size", "16x16"};
+        argv.insert(argv.end(), outputs.begin(), outputs.end());
+        return RunCommand(argv, WithoutDisplay(), 60.0);
+    }
+    std::string folder = MakeTemporaryDirectory("veskop-capture-outputs-");
+};
+
+// The longest name a folder takes (255 bytes), for the video and the sheet alike: the
+// temporaries beside them have short names of their own.
+TEST_F(CaptureOutputs, AnyNameTheFileSystemTakes) {
+    const std::string video = std::string(251, 'v') + ".mp4", sheet = std::string(251, 's') + ".png";
+    CommandResult result = Run({folder + "/" + video, "--sheet", folder + "/" + sheet});
+    EXPECT_EQ(0, result.status) << result.errors;
+    EXPECT_EQ(sheet + " " + video, Joined(FilesIn(folder)));
+}
+
+// Started with standard streams closed, the capture writes exactly what it writes with them
+// open (the show's lines, meant for the closed output, go nowhere).
+TEST_F(CaptureOutputs, ClosedStandardStreamsChangeNothing) {
+    ASSERT_EQ(0, Run({folder + "/open.mp4"}).status);
+    const std::string expected = ReadFile(folder + "/open.mp4");
+    ASSERT_NE("", expected);
+    for (const char* closing : {">&-", "<&- 2>&-"}) {
+        const std::string video = folder + "/closed.mp4";
+        CommandResult result = RunCommand(
+            {"sh", "-c", std::string("exec \"$0\" \"$@\" ") + closing, Capture, video, "--fps", "1",
+             "--size", "16x16"},
+            WithoutDisplay(), 60.0);
+        EXPECT_EQ(0, result.status) << closing << ": " << result.errors;
+        EXPECT_TRUE(ReadFile(video) == expected) << "the video differs with " << closing;
+    }
 }
 
 // A failure: status 1, a message that names the problem, and nothing left in `folder`.
@@ -303,6 +385,29 @@ TEST_F(CaptureFailure, BadCommandLinesAndUnwritablePaths) {
     ExpectFailure(RunCommand({Capture, folder + "/missing/v.mp4"}, WithoutDisplay()),
                   "cannot write " + folder + "/missing/v.mp4: No such file or directory", folder);
     ExpectFailure(RunCommand({Capture, "--sheet", folder}, WithoutDisplay()), "is a folder", folder);
+    // One file under two spellings would leave only the one written last.
+    ExpectFailure(RunCommand({Capture, folder + "/same.png", "--sheet", folder + "/./same.png"},
+                             WithoutDisplay()),
+                  "need paths of their own", folder);
+    // A name longer than the file system takes is the output's own fault, said at once.
+    const std::string tooLong = folder + "/" + std::string(252, 'v') + ".mp4";
+    ExpectFailure(RunCommand({Capture, tooLong}, WithoutDisplay()),
+                  "cannot write " + tooLong + ": File name too long", folder);
+}
+
+// Only a regular file is ever replaced: a FIFO (as a device would) stays what it is.
+TEST_F(CaptureFailure, AnOutputThatIsNotARegularFile) {
+    const std::string fifo = folder + "/out.fifo";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+    CommandResult result =
+        RunCommand({Capture, fifo, "--fps", "1", "--size", "16x16"}, WithoutDisplay(), 60.0);
+    EXPECT_EQ(1, result.status);
+    EXPECT_NE(std::string::npos, result.errors.find("cannot write " + fifo + ": it is not a regular file"))
+        << result.errors;
+    struct stat info;
+    ASSERT_EQ(0, stat(fifo.c_str(), &info));
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the FIFO was replaced";
+    EXPECT_EQ("out.fifo", Joined(FilesIn(folder)));
 }
 
 TEST_F(CaptureFailure, NoEncoder) {
@@ -322,7 +427,7 @@ TEST_F(CaptureFailure, AnEncoderThatStops) {
     ChildOptions options = WithoutDisplay();
     options.environment = {{"PATH", bin + ":/usr/bin:/bin"}};
     ExpectFailure(RunCommand({Capture, folder + "/v.mp4", "--size", "160x120"}, options, 60.0),
-                  "the video encoder (ffmpeg) stopped", folder);
+                  "encoder (ffmpeg) stopped", folder);  // the video's or the sound's, whichever is first
     std::filesystem::remove_all(bin);
 }
 
@@ -338,18 +443,68 @@ TEST_F(CaptureFailure, TheShowsDataMissing) {
 }
 
 TEST_F(CaptureFailure, Interrupted) {
+    for (int signalNumber : {SIGINT, SIGQUIT}) {
+        ChildOptions options = WithoutDisplay();
+        options.logPrefix = TestArtifactDirectory() + "/capture-" + std::to_string(signalNumber);
+        ChildProcess capture({Capture, folder + "/v.mp4", "--size", "160x120", "--sheet", folder + "/s.png"}, options);
+        ASSERT_TRUE(capture.started());
+        // A few frames in, the encoder running and every temporary file made.
+        ASSERT_TRUE(capture.WaitForOutput(std::to_string(StartTick + 20 * 1000 / 60) + "\n", 30.0));
+        EXPECT_NE("", Joined(FilesIn(folder)));
+        capture.Signal(signalNumber);
+        ASSERT_TRUE(capture.WaitForExit(15.0));
+        EXPECT_EQ(128 + signalNumber, capture.ExitStatus());
+        EXPECT_NE(std::string::npos, capture.Errors().find("interrupted")) << capture.Errors();
+        EXPECT_EQ("", Joined(FilesIn(folder))) << "left behind after signal " << signalNumber;
+    }
+}
+
+// Whether process `pid` has ended (gone, or a zombie that nobody has reaped yet).
+bool ProcessEnded(pid_t pid) {
+    std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    size_t close = stat.rfind(')');
+    return close == std::string::npos || stat.compare(close + 1, 3, " Z ") == 0;
+}
+
+// SIGKILL (as the OOM killer sends it) leaves no handler a chance: the encoder must end with the
+// capture by itself, and the next capture of the same outputs removes what the dead one left.
+TEST_F(CaptureFailure, KilledOutright) {
+    // An encoder that takes no frames, so the capture waits on it: it notes its process and
+    // would outlive the capture by half a minute.
+    std::string bin = MakeTemporaryDirectory("veskop-capture-bin-");
+    const std::string fake = bin + "/ffmpeg", pidFile = bin + "/encoder.pid";
+    std::FILE* script = std::fopen(fake.c_str(), "w");
+    ASSERT_NE(nullptr, script);
+    std::fputs("#!/bin/sh\necho $$ > \"$ENCODER_PID_FILE.new\"\n"
+               "mv \"$ENCODER_PID_FILE.new\" \"$ENCODER_PID_FILE\"\nexec sleep 30\n", script);
+    std::fclose(script);
+    chmod(fake.c_str(), 0755);
     ChildOptions options = WithoutDisplay();
-    options.logPrefix = TestArtifactDirectory() + "/capture";
-    ChildProcess capture({Capture, folder + "/v.mp4", "--size", "160x120", "--sheet", folder + "/s.png"}, options);
+    options.environment = {{"PATH", bin + ":/usr/bin:/bin"}, {"ENCODER_PID_FILE", pidFile}};
+    const std::vector<std::string> outputs = {folder + "/v.mp4", "--sheet", folder + "/s.png"};
+    std::vector<std::string> argv = {Capture, "--size", "160x120"};
+    argv.insert(argv.end(), outputs.begin(), outputs.end());
+    ChildProcess capture(argv, options);
     ASSERT_TRUE(capture.started());
-    // A few frames in, the encoder running and every temporary file made.
-    ASSERT_TRUE(capture.WaitForOutput(std::to_string(StartTick + 20 * 1000 / 60) + "\n", 30.0));
+    double deadline = NowSeconds() + 30.0;
+    while (ReadFile(pidFile).empty() && NowSeconds() < deadline) SleepSeconds(0.05);
+    const pid_t encoder = std::atoi(ReadFile(pidFile).c_str());
+    ASSERT_GT(encoder, 0) << capture.Errors();
+    SleepSeconds(0.5);  // the show has started, waiting on the encoder
+    capture.Kill();
+
+    deadline = NowSeconds() + 5.0;
+    while (!ProcessEnded(encoder) && NowSeconds() < deadline) SleepSeconds(0.05);
+    EXPECT_TRUE(ProcessEnded(encoder)) << "the encoder outlived the capture";
+    if (!ProcessEnded(encoder)) kill(encoder, SIGKILL);
     EXPECT_NE("", Joined(FilesIn(folder)));
-    capture.Signal(SIGINT);
-    ASSERT_TRUE(capture.WaitForExit(15.0));
-    EXPECT_EQ(128 + SIGINT, capture.ExitStatus());
-    EXPECT_NE(std::string::npos, capture.Errors().find("interrupted")) << capture.Errors();
-    EXPECT_EQ("", Joined(FilesIn(folder))) << "left behind";
+
+    argv = {Capture, "--fps", "1", "--size", "16x16"};
+    argv.insert(argv.end(), outputs.begin(), outputs.end());
+    CommandResult again = RunCommand(argv, WithoutDisplay(), 60.0);
+    EXPECT_EQ(0, again.status) << again.errors;
+    EXPECT_EQ("s.png v.mp4", Joined(FilesIn(folder))) << "the dead capture's files are left";
+    std::filesystem::remove_all(bin);
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
-# Makes the capture that the capture tests look at: cmake -DCAPTURE=... -DSOURCE_DIR=...
-# -DFOLDER=... -P make_capture.cmake. A small, low-rate one, with DISPLAY unset: FOLDER/out holds
-# what it writes, FOLDER/capture.stdout and .stderr its output.
+# Makes a capture that the capture tests look at: cmake -DCAPTURE=... -DSOURCE_DIR=...
+# -DFOLDER=... -DFPS=... -DSIZE=WxH [-DSHEET=ON] -P make_capture.cmake. A small one, with DISPLAY
+# unset: FOLDER/out holds what it writes (show.mp4, and sheet.png with SHEET),
+# FOLDER/capture.stdout and .stderr its output.
 file(REMOVE_RECURSE ${FOLDER})
 file(MAKE_DIRECTORY ${FOLDER}/out)
+set(sheet_option)
+if(SHEET)
+    set(sheet_option --sheet ${FOLDER}/out/sheet.png)
+endif()
 execute_process(
     COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
-            ${CAPTURE} ${FOLDER}/out/show.mp4 --fps 10 --size 160x120 --sheet ${FOLDER}/out/sheet.png
+            ${CAPTURE} ${FOLDER}/out/show.mp4 --fps ${FPS} --size ${SIZE} ${sheet_option}
     WORKING_DIRECTORY ${SOURCE_DIR}
     OUTPUT_FILE ${FOLDER}/capture.stdout
     ERROR_FILE ${FOLDER}/capture.stderr

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cstdint>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -22,6 +24,11 @@ const char FullscreenQuestion[] =
     "KORVANTE GL: The Requested Fullscreen Mode Is Not Supported By\n"
     "Your Video Card. Use Windowed Mode Instead?\n";
 const char CloseNotice[] = "ERROR: Program Will Now Close.\n";
+
+bool WriteExecutable(const std::string& path, const std::string& text) {
+    std::ofstream(path) << text;
+    return chmod(path.c_str(), 0755) == 0;
+}
 
 TEST(VeskopShell, OpensFullscreenWritesItsLinesAndEscapeEndsItWith27) {
     XvfbServer server(640, 480);
@@ -232,6 +239,39 @@ TEST(VeskopShell, WithNoDisplayItTellsOnStandardErrorAndEndsWith1) {
     EXPECT_NE(std::string::npos, errors.find("answered No")) << errors;
     EXPECT_NE(std::string::npos, errors.find(CloseNotice)) << errors;
     EXPECT_TRUE(veskop->Output().empty());
+}
+
+// The show started through a shell that closes a stream (">&-"), to the cube, and ended with
+// Escape.
+void RunToTheCubeWithAStreamClosed(const std::string& folder, const std::string& closing) {
+    SCOPED_TRACE(closing);
+    XvfbServer server(640, 480);
+    ASSERT_TRUE(server.ok());
+    VeskopOptions options;
+    options.program = folder + "/veskop-closed";
+    ASSERT_TRUE(WriteExecutable(options.program,
+                                "#!/bin/sh\nexec '" + std::string(VESKOP_BINARY) + "' \"$@\" " + closing + "\n"));
+    if (closing == "2>&-") options.environment = {{"SDL_AUDIODRIVER", ""}};  // the default driver
+    // At its own speed: faketime opens files of its own first, which would hide the fault.
+    auto veskop = StartVeskop(&server, options);
+    ASSERT_TRUE(server.WaitForWindow("VESKOP", StartTimeout).found());
+    SleepSeconds(7.5);  // the cube's span is 6 s to 14.5 s of the show
+    ExpectCubeScene(server.TakeScreenshot(TestArtifactDirectory() + "/cube.png"), 0, 0);
+    ASSERT_TRUE(server.HoldKey("Escape", 0.3));
+    ASSERT_TRUE(veskop->WaitForExit(ExitTimeout));
+    EXPECT_EQ(27, veskop->ExitStatus());
+}
+
+// Started with standard output closed, or standard error with the default audio driver (whose
+// library writes its complaints there), the show runs as with them open: the next file it opens
+// must not take the closed stream's place, or the frames' lines and the complaints go into the
+// X connection.
+TEST(VeskopShell, ClosedStandardStreamsChangeNothing) {
+    const std::string folder = MakeTemporaryDirectory("veskop-closed-streams-");
+    ASSERT_FALSE(folder.empty());
+    RunToTheCubeWithAStreamClosed(folder, ">&-");
+    RunToTheCubeWithAStreamClosed(folder, "2>&-");
+    RunCommand({"rm", "-rf", folder});
 }
 
 }  // namespace

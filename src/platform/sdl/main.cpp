@@ -5,10 +5,12 @@
 #include <windows.h>
 
 #include "sdl_backend.h"
+#include "standard_streams.h"
 
 #include <string>
 
 int main(int argc, char** argv) {
+    if (!OpenClosedStandardStreams()) return 1;
     InstallSignalHandling();
     std::string commandLine;
     for (int i = 1; i < argc; i++) {
