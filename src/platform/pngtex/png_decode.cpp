@@ -2,23 +2,12 @@
 
 #include <png.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "glpng.h"
-
-// Windows opens files in text mode unless told otherwise, and has no FIFOs to guard against.
-#ifndef O_BINARY
-#define O_BINARY 0
-#endif
-#ifndef O_NONBLOCK
-#define O_NONBLOCK 0
-#endif
+#include "regular_file.h"
 
 const unsigned char PngSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 
@@ -158,23 +147,11 @@ int DecodeGuarded(DecodeJob* job) {
     return 1;
 }
 
-// Opens filename for reading if it is a regular file. The check is made on the opened file, so
-// nothing swapped in after it can be read instead; the open itself does not block, so a FIFO
-// (which would wait for a writer that may never come) is refused at once.
-FILE* OpenRegularFile(const char* filename) {
-    const int fd = open(filename, O_RDONLY | O_NONBLOCK | O_BINARY);
-    if (fd < 0) return NULL;
-    struct stat info;
-    FILE* file = NULL;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) file = fdopen(fd, "rb");
-    if (file == NULL) close(fd);
-    return file;
-}
-
 }  // namespace
 
 int ReadPngFile(const char* filename, double screenGamma, PngImage* image) {
-    FILE* file = OpenRegularFile(filename);
+    // A FIFO, a device or a folder is refused at once, without waiting.
+    FILE* file = OpenRegularFile(filename, NULL);
     if (file == NULL) return 0;
     unsigned char signature[sizeof PngSignature];
     if (fread(signature, 1, sizeof signature, file) != sizeof signature ||

@@ -2,22 +2,13 @@
 // by libopenmpt.
 #include "sound_internal.h"
 
-#include <fcntl.h>
 #include <libopenmpt/libopenmpt.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
-// Windows opens files in text mode unless told otherwise, and has no FIFOs to guard against.
-#ifndef O_BINARY
-#define O_BINARY 0
-#endif
-#ifndef O_NONBLOCK
-#define O_NONBLOCK 0
-#endif
+#include "regular_file.h"
 
 namespace {
 
@@ -65,30 +56,26 @@ int OpenFailureCode(int error) {
     case ENOTDIR:
     case ENAMETOOLONG:
         return FMOD_ERR_FILE_NOT_FOUND;
+    case ENOMEM:
+        return FMOD_ERR_MEMORY;
     default:
-        return FMOD_ERR_FILE_BAD;  // exists but cannot be opened (permissions, ...)
+        return FMOD_ERR_FILE_BAD;  // not a regular file, or it cannot be opened (permissions, ...)
     }
 }
 
-// Opens path for reading if it is a regular file no larger than MaxSongFileBytes; returns an
-// FMOD_ERRORS code. The checks are made on the opened file, so nothing swapped in after them can
-// be read instead, and the open itself does not block: a FIFO (which would wait for a writer
-// that may never come) or a device (which may never end) is refused at once.
-int OpenRegularFile(const char* path, std::FILE** opened) {
+// Opens path for reading if it is a regular file (a FIFO or a device is refused at once) no
+// larger than MaxSongFileBytes; returns an FMOD_ERRORS code.
+int OpenSongFileBytes(const char* path, std::FILE** opened) {
     errno = 0;
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_BINARY);
-    if (fd < 0) return OpenFailureCode(errno);
-    struct stat info;
-    int code = FMOD_ERR_NONE;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        code = FMOD_ERR_FILE_BAD;
-    } else if (info.st_size > MaxSongFileBytes) {
-        code = FMOD_ERR_MEMORY;  // refused before anything is read
-    } else if ((*opened = fdopen(fd, "rb")) == nullptr) {
-        code = FMOD_ERR_MEMORY;
+    long long size = 0;
+    std::FILE* file = OpenRegularFile(path, &size);
+    if (file == nullptr) return OpenFailureCode(errno);
+    if (size > MaxSongFileBytes) {  // refused before anything is read
+        std::fclose(file);
+        return FMOD_ERR_MEMORY;
     }
-    if (code != FMOD_ERR_NONE) close(fd);
-    return code;
+    *opened = file;
+    return FMOD_ERR_NONE;
 }
 
 // Decodes bytes into a module, keeping libopenmpt's messages off the standard streams.
@@ -127,7 +114,7 @@ int DecodeModule(const FileBytes& bytes, openmpt_module** module) {
 int OpenSongFile(const char* path, FMUSIC_MODULE** song) {
     if (path == nullptr) return FMOD_ERR_INVALID_PARAM;
     std::FILE* file = nullptr;
-    const int opened = OpenRegularFile(path, &file);
+    const int opened = OpenSongFileBytes(path, &file);
     if (opened != FMOD_ERR_NONE) return opened;
     FileBytes bytes = {nullptr, 0};
     int code = ReadFileBytes(file, &bytes);
