@@ -1,0 +1,397 @@
+// Shader programs and draws over WebGL 2, through Emscripten's emscripten_gl* names (the gl*
+// names are the layer's own OpenGL 1.1 calls).
+//
+// A program is compiled for each combination of the switches a draw needs (lighting, light 0,
+// normalisation, texturing), the first time it is needed, so that no shader branches on them.
+// Uniforms are sent only when they differ from what the program last got.
+#include "webgl_renderer.h"
+
+#include <webgl/webgl1.h>
+#include <webgl/webgl2.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+enum ProgramSwitch : unsigned {
+    LightingSwitch = 1,
+    Light0Switch = 2,
+    NormalizeSwitch = 4,
+    TexturingSwitch = 8,
+};
+constexpr unsigned ProgramVariants = 16;
+
+// Where each uniform is; -1 where the variant has none.
+struct Uniforms {
+    GLint modelViewProjection, modelView, normalMatrix, lightPosition, sceneColor, ambientProduct,
+        diffuseProduct, specularProduct, shininess, alpha, texture;
+};
+
+struct Program {
+    GLuint name = 0;  // 0 until made; stays 0 when WebGL refuses it
+    bool tried = false;
+    Uniforms at = {};
+    Shading sent = {};  // what its uniforms hold
+    bool anythingSent = false;
+};
+
+const char* const AttributeNames[VertexAttributeCount] = {"a_position", "a_normal", "a_texcoord",
+                                                          "a_color"};
+
+// OpenGL 1.1's lighting of one vertex by one light with a constant attenuation of 1 and no
+// spot, one-sided, with the viewer at infinity (the half vector uses (0, 0, 1)): what the
+// fixed-function pipeline of Mesa computes. The diffuse and specular terms count only where
+// the light falls on the front of the surface.
+const char VertexShader[] = R"(
+in vec4 a_position;
+in vec3 a_normal;
+in vec2 a_texcoord;
+in vec4 a_color;
+uniform mat4 u_modelViewProjection;
+out vec4 v_color;
+#ifdef TEXTURING
+out vec2 v_texcoord;
+#endif
+#ifdef LIGHTING
+uniform mat4 u_modelView;
+uniform mat3 u_normalMatrix;
+uniform vec4 u_lightPosition;
+uniform vec3 u_sceneColor;
+uniform vec3 u_ambientProduct;
+uniform vec3 u_diffuseProduct;
+uniform vec3 u_specularProduct;
+uniform float u_shininess;
+uniform float u_alpha;
+#endif
+void main() {
+    gl_Position = u_modelViewProjection * a_position;
+#ifdef TEXTURING
+    v_texcoord = a_texcoord;
+#endif
+#ifdef LIGHTING
+    vec3 color = u_sceneColor;
+#ifdef LIGHT0
+    vec4 eye = u_modelView * a_position;
+    vec3 normal = u_normalMatrix * a_normal;
+#ifdef NORMALIZE
+    normal = normalize(normal);
+#endif
+    vec3 toLight = u_lightPosition.w == 0.0
+        ? u_lightPosition.xyz
+        : u_lightPosition.xyz / u_lightPosition.w - eye.xyz / eye.w;
+    toLight = normalize(toLight);
+    color += u_ambientProduct;
+    float facing = dot(normal, toLight);
+    if (facing > 0.0) {
+        color += facing * u_diffuseProduct;
+        float halfFacing = dot(normal, normalize(toLight + vec3(0.0, 0.0, 1.0)));
+        if (halfFacing > 0.0) color += pow(halfFacing, u_shininess) * u_specularProduct;
+    }
+#endif
+    v_color = vec4(clamp(color, 0.0, 1.0), clamp(u_alpha, 0.0, 1.0));
+#else
+    v_color = clamp(a_color, 0.0, 1.0);
+#endif
+}
+)";
+
+// GL_MODULATE: the texel times the vertex colour.
+const char FragmentShader[] = R"(
+precision highp float;
+in vec4 v_color;
+out vec4 fragColor;
+#ifdef TEXTURING
+in vec2 v_texcoord;
+uniform sampler2D u_texture;
+#endif
+void main() {
+    fragColor = v_color;
+#ifdef TEXTURING
+    fragColor *= texture(u_texture, v_texcoord);
+#endif
+}
+)";
+
+std::string Defines(unsigned variant) {
+    std::string text = "#version 300 es\n";
+    if (variant & LightingSwitch) text += "#define LIGHTING\n";
+    if (variant & Light0Switch) text += "#define LIGHT0\n";
+    if (variant & NormalizeSwitch) text += "#define NORMALIZE\n";
+    if (variant & TexturingSwitch) text += "#define TEXTURING\n";
+    return text;
+}
+
+GLuint CompileShader(GLenum type, const std::string& source) {
+    GLuint shader = emscripten_glCreateShader(type);
+    const GLchar* text = source.c_str();
+    emscripten_glShaderSource(shader, 1, &text, nullptr);
+    emscripten_glCompileShader(shader);
+    GLint compiled = GL_FALSE;
+    emscripten_glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled != GL_TRUE) {
+        char log[1024] = {};
+        emscripten_glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
+        std::fprintf(stderr, "fixed-function layer: a shader does not compile: %s\n", log);
+        emscripten_glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+GLuint LinkProgram(unsigned variant) {
+    GLuint vertex = CompileShader(GL_VERTEX_SHADER, Defines(variant) + VertexShader);
+    GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, Defines(variant) + FragmentShader);
+    GLuint program = 0;
+    if (vertex != 0 && fragment != 0) {
+        program = emscripten_glCreateProgram();
+        emscripten_glAttachShader(program, vertex);
+        emscripten_glAttachShader(program, fragment);
+        for (int i = 0; i < VertexAttributeCount; i++) {
+            emscripten_glBindAttribLocation(program, i, AttributeNames[i]);
+        }
+        emscripten_glLinkProgram(program);
+        GLint linked = GL_FALSE;
+        emscripten_glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        if (linked != GL_TRUE) {
+            std::fprintf(stderr, "fixed-function layer: a shader program does not link\n");
+            emscripten_glDeleteProgram(program);
+            program = 0;
+        }
+    }
+    if (vertex != 0) emscripten_glDeleteShader(vertex);
+    if (fragment != 0) emscripten_glDeleteShader(fragment);
+    return program;
+}
+
+}  // namespace
+
+struct RendererState {
+    Program programs[ProgramVariants];
+    GLuint current = 0;           // the program in use
+    GLuint stream = 0;            // buffer of streamed vertices
+    GLuint streamArray = 0;       // its vertex array object
+    long streamCapacity = 0;      // bytes
+};
+
+namespace {
+
+unsigned VariantOf(const Shading& shading) {
+    unsigned variant = 0;
+    if (shading.lighting) {
+        variant |= LightingSwitch;
+        if (shading.light0) variant |= Light0Switch;
+        if (shading.normalize) variant |= NormalizeSwitch;
+    }
+    if (shading.texture != 0) variant |= TexturingSwitch;
+    return variant;
+}
+
+Program* ProgramFor(RendererState* renderer, unsigned variant) {
+    Program& program = renderer->programs[variant];
+    if (!program.tried) {
+        program.tried = true;
+        program.name = LinkProgram(variant);
+        if (program.name != 0) {
+            auto at = [&](const char* name) { return emscripten_glGetUniformLocation(program.name, name); };
+            program.at = Uniforms{at("u_modelViewProjection"), at("u_modelView"),
+                                  at("u_normalMatrix"),        at("u_lightPosition"),
+                                  at("u_sceneColor"),          at("u_ambientProduct"),
+                                  at("u_diffuseProduct"),      at("u_specularProduct"),
+                                  at("u_shininess"),           at("u_alpha"),
+                                  at("u_texture")};
+        }
+    }
+    return program.name != 0 ? &program : nullptr;
+}
+
+bool Differs(const float* a, const float* b, int count) {
+    return std::memcmp(a, b, sizeof(float) * count) != 0;
+}
+
+// Sends what changed since the program's last draw.
+void SendUniforms(Program& program, const Shading& shading) {
+    const Uniforms& at = program.at;
+    Shading& sent = program.sent;
+    const bool all = !program.anythingSent;
+    if (all || Differs(sent.modelViewProjection, shading.modelViewProjection, 16))
+        emscripten_glUniformMatrix4fv(at.modelViewProjection, 1, GL_FALSE, shading.modelViewProjection);
+    if (at.modelView >= 0 && (all || Differs(sent.modelView, shading.modelView, 16)))
+        emscripten_glUniformMatrix4fv(at.modelView, 1, GL_FALSE, shading.modelView);
+    if (at.normalMatrix >= 0 && (all || Differs(sent.normalMatrix, shading.normalMatrix, 9)))
+        emscripten_glUniformMatrix3fv(at.normalMatrix, 1, GL_FALSE, shading.normalMatrix);
+    if (at.lightPosition >= 0 && (all || Differs(sent.lightPosition, shading.lightPosition, 4)))
+        emscripten_glUniform4fv(at.lightPosition, 1, shading.lightPosition);
+    if (at.sceneColor >= 0 && (all || Differs(sent.sceneColor, shading.sceneColor, 3)))
+        emscripten_glUniform3fv(at.sceneColor, 1, shading.sceneColor);
+    if (at.ambientProduct >= 0 && (all || Differs(sent.ambientProduct, shading.ambientProduct, 3)))
+        emscripten_glUniform3fv(at.ambientProduct, 1, shading.ambientProduct);
+    if (at.diffuseProduct >= 0 && (all || Differs(sent.diffuseProduct, shading.diffuseProduct, 3)))
+        emscripten_glUniform3fv(at.diffuseProduct, 1, shading.diffuseProduct);
+    if (at.specularProduct >= 0 && (all || Differs(sent.specularProduct, shading.specularProduct, 3)))
+        emscripten_glUniform3fv(at.specularProduct, 1, shading.specularProduct);
+    if (at.shininess >= 0 && (all || sent.shininess != shading.shininess))
+        emscripten_glUniform1f(at.shininess, shading.shininess);
+    if (at.alpha >= 0 && (all || sent.alpha != shading.alpha))
+        emscripten_glUniform1f(at.alpha, shading.alpha);
+    if (at.texture >= 0 && all) emscripten_glUniform1i(at.texture, 0);
+    sent = shading;
+    program.anythingSent = true;
+}
+
+// Puts the program of this shading in use with its uniforms; false when there is none.
+bool PrepareDraw(RendererState* renderer, const Shading& shading) {
+    Program* program = ProgramFor(renderer, VariantOf(shading));
+    if (program == nullptr) return false;
+    if (renderer->current != program->name) {
+        emscripten_glUseProgram(program->name);
+        renderer->current = program->name;
+    }
+    SendUniforms(*program, shading);
+    // The layer's texture calls bind textures too, so the binding is not remembered here.
+    if (shading.texture != 0) emscripten_glBindTexture(GL_TEXTURE_2D, shading.texture);
+    return true;
+}
+
+void PointAttribute(int attribute, GLsizei stride, long offset) {
+    emscripten_glEnableVertexAttribArray(attribute);
+    emscripten_glVertexAttribPointer(attribute, AttributeSizes[attribute], GL_FLOAT, GL_FALSE,
+                                     stride, reinterpret_cast<const void*>(offset));
+}
+
+}  // namespace
+
+RendererState* CreateRenderer() {
+    RendererState* renderer = new RendererState();
+    emscripten_glGenBuffers(1, &renderer->stream);
+    emscripten_glGenVertexArrays(1, &renderer->streamArray);
+    if (renderer->stream == 0 || renderer->streamArray == 0) {
+        DeleteRenderer(renderer);
+        return nullptr;
+    }
+    emscripten_glBindVertexArray(renderer->streamArray);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, renderer->stream);
+    for (int i = 0; i < VertexAttributeCount; i++) {
+        PointAttribute(i, sizeof(Vertex), AttributeOffsets[i] * sizeof(float));
+    }
+    emscripten_glBindVertexArray(0);
+    return renderer;
+}
+
+void DeleteRenderer(RendererState* renderer) {
+    if (renderer == nullptr) return;
+    for (Program& program : renderer->programs) {
+        if (program.name != 0) emscripten_glDeleteProgram(program.name);
+    }
+    if (renderer->streamArray != 0) emscripten_glDeleteVertexArrays(1, &renderer->streamArray);
+    if (renderer->stream != 0) emscripten_glDeleteBuffers(1, &renderer->stream);
+    delete renderer;
+}
+
+void DrawStreamedTriangles(RendererState* renderer, const Vertex* vertices, int count,
+                           const Shading& shading) {
+    if (count < 3 || !PrepareDraw(renderer, shading)) return;
+    const long bytes = static_cast<long>(count) * sizeof(Vertex);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, renderer->stream);
+    if (bytes > renderer->streamCapacity) {
+        // Grown by doubling, so that a scene's batches soon fit and are only overwritten.
+        long capacity = renderer->streamCapacity > 0 ? renderer->streamCapacity : 4096;
+        while (capacity < bytes) capacity *= 2;
+        emscripten_glBufferData(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
+        renderer->streamCapacity = capacity;
+    }
+    emscripten_glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices);
+    emscripten_glBindVertexArray(renderer->streamArray);
+    emscripten_glDrawArrays(GL_TRIANGLES, 0, count);
+    emscripten_glBindVertexArray(0);
+}
+
+StaticGeometry MakeStaticGeometry(const std::vector<BatchSource>& sources) {
+    StaticGeometry geometry;
+    std::vector<float> packed;
+    struct Layout {
+        long offset;  // bytes into the buffer
+        int stride;   // bytes
+    };
+    std::vector<Layout> layouts;
+    for (const BatchSource& source : sources) {
+        StaticBatch batch;
+        batch.count = static_cast<int>(source.vertices.size());
+        batch.inherited = source.inherited;
+        // An attribute that is the same in every vertex is drawn as one value, not fetched.
+        int floats = 0;
+        for (int a = 0; a < VertexAttributeCount; a++) {
+            if (batch.inherited & (1u << a) || batch.count == 0) continue;
+            const float* first = source.vertices[0].values + AttributeOffsets[a];
+            bool same = true;
+            for (const Vertex& vertex : source.vertices) {
+                if (Differs(first, vertex.values + AttributeOffsets[a], AttributeSizes[a])) {
+                    same = false;
+                    break;
+                }
+            }
+            if (same) {
+                std::memcpy(batch.constants[a], first, sizeof(float) * AttributeSizes[a]);
+            } else {
+                batch.fromBuffer |= 1u << a;
+                floats += AttributeSizes[a];
+            }
+        }
+        // Position always comes from the buffer: WebGL draws nothing without one array.
+        if (!(batch.fromBuffer & (1u << PositionAttribute)) && batch.count > 0) {
+            batch.fromBuffer |= 1u << PositionAttribute;
+            floats += AttributeSizes[PositionAttribute];
+        }
+        layouts.push_back(Layout{static_cast<long>(packed.size() * sizeof(float)),
+                                 floats * static_cast<int>(sizeof(float))});
+        for (const Vertex& vertex : source.vertices) {
+            for (int a = 0; a < VertexAttributeCount; a++) {
+                if (!(batch.fromBuffer & (1u << a))) continue;
+                const float* value = vertex.values + AttributeOffsets[a];
+                packed.insert(packed.end(), value, value + AttributeSizes[a]);
+            }
+        }
+        geometry.batches.push_back(batch);
+    }
+    if (packed.empty()) return geometry;
+    emscripten_glGenBuffers(1, &geometry.buffer);
+    emscripten_glBindBuffer(GL_ARRAY_BUFFER, geometry.buffer);
+    emscripten_glBufferData(GL_ARRAY_BUFFER, packed.size() * sizeof(float), packed.data(),
+                            GL_STATIC_DRAW);
+    for (size_t i = 0; i < geometry.batches.size(); i++) {
+        StaticBatch& batch = geometry.batches[i];
+        if (batch.count == 0) continue;
+        emscripten_glGenVertexArrays(1, &batch.vertexArray);
+        emscripten_glBindVertexArray(batch.vertexArray);
+        long offset = layouts[i].offset;
+        for (int a = 0; a < VertexAttributeCount; a++) {
+            if (!(batch.fromBuffer & (1u << a))) continue;
+            PointAttribute(a, layouts[i].stride, offset);
+            offset += AttributeSizes[a] * sizeof(float);
+        }
+    }
+    emscripten_glBindVertexArray(0);
+    return geometry;
+}
+
+void DeleteStaticGeometry(StaticGeometry& geometry) {
+    for (StaticBatch& batch : geometry.batches) {
+        if (batch.vertexArray != 0) emscripten_glDeleteVertexArrays(1, &batch.vertexArray);
+    }
+    if (geometry.buffer != 0) emscripten_glDeleteBuffers(1, &geometry.buffer);
+    geometry = StaticGeometry();
+}
+
+void DrawStaticBatch(RendererState* renderer, const StaticBatch& batch,
+                     const float current[VertexAttributeCount][4], const Shading& shading) {
+    if (batch.vertexArray == 0 || !PrepareDraw(renderer, shading)) return;
+    emscripten_glBindVertexArray(batch.vertexArray);
+    // Values of attributes without an array belong to the context, not to the vertex array.
+    for (int a = 0; a < VertexAttributeCount; a++) {
+        if (batch.fromBuffer & (1u << a)) continue;
+        emscripten_glVertexAttrib4fv(a, (batch.inherited & (1u << a)) ? current[a] : batch.constants[a]);
+    }
+    emscripten_glDrawArrays(GL_TRIANGLES, 0, batch.count);
+    emscripten_glBindVertexArray(0);
+}
