@@ -84,6 +84,12 @@ Shading CurrentShading(LayerContext& context) {
         shading.normalize = context.normalize;
         shading.light0 = context.light0;
         std::memcpy(shading.lightPosition, context.lightPosition, sizeof(shading.lightPosition));
+        const float* m = modelView.m;
+        shading.nearLight = shading.lightPosition[3] != 0.0f && m[3] == 0.0f && m[7] == 0.0f &&
+                            m[11] == 0.0f && m[15] == 1.0f;
+        if (shading.nearLight) {
+            for (int i = 0; i < 4; i++) shading.lightPosition[i] /= context.lightPosition[3];
+        }
         for (int i = 0; i < 3; i++) {
             shading.sceneColor[i] = material.emission[i] + material.ambient[i] * LightModelAmbient[i];
             shading.ambientProduct[i] = material.ambient[i] * Light0Ambient[i];

@@ -20,8 +20,9 @@ enum ProgramSwitch : unsigned {
     Light0Switch = 2,
     NormalizeSwitch = 4,
     TexturingSwitch = 8,
+    NearLightSwitch = 16,
 };
-constexpr unsigned ProgramVariants = 16;
+constexpr unsigned ProgramVariants = 32;
 
 // Where each uniform is; -1 where the variant has none.
 struct Uniforms {
@@ -78,10 +79,14 @@ void main() {
 #ifdef NORMALIZE
     normal = normalize(normal);
 #endif
+#ifdef NEAR_LIGHT
+    vec3 toLight = normalize(u_lightPosition.xyz - eye.xyz);
+#else
     vec3 toLight = u_lightPosition.w == 0.0
         ? u_lightPosition.xyz
         : u_lightPosition.xyz / u_lightPosition.w - eye.xyz / eye.w;
     toLight = normalize(toLight);
+#endif
     color += u_ambientProduct;
     float facing = dot(normal, toLight);
     if (facing > 0.0) {
@@ -120,6 +125,7 @@ std::string Defines(unsigned variant) {
     if (variant & Light0Switch) text += "#define LIGHT0\n";
     if (variant & NormalizeSwitch) text += "#define NORMALIZE\n";
     if (variant & TexturingSwitch) text += "#define TEXTURING\n";
+    if (variant & NearLightSwitch) text += "#define NEAR_LIGHT\n";
     return text;
 }
 
@@ -167,12 +173,23 @@ GLuint LinkProgram(unsigned variant) {
 
 }  // namespace
 
+// A buffer of streamed vertices. The same vertices drawn again (a frame's immediate-mode
+// batches are those of the frame before, mostly) are drawn from it without a new upload.
+struct StreamBuffer {
+    GLuint buffer = 0;
+    GLuint vertexArray = 0;
+    std::vector<Vertex> vertices;  // what it holds
+    unsigned long lastUse = 0;
+};
+// Enough for the batches of a frame; a batch larger than MaxKeptVertices is never looked for.
+constexpr int StreamBufferCount = 8;
+constexpr size_t MaxKeptVertices = 4096;
+
 struct RendererState {
     Program programs[ProgramVariants];
-    GLuint current = 0;           // the program in use
-    GLuint stream = 0;            // buffer of streamed vertices
-    GLuint streamArray = 0;       // its vertex array object
-    long streamCapacity = 0;      // bytes
+    GLuint current = 0;  // the program in use
+    StreamBuffer streams[StreamBufferCount];
+    unsigned long draws = 0;  // streamed draws so far
 };
 
 namespace {
@@ -183,6 +200,7 @@ unsigned VariantOf(const Shading& shading) {
         variant |= LightingSwitch;
         if (shading.light0) variant |= Light0Switch;
         if (shading.normalize) variant |= NormalizeSwitch;
+        if (shading.nearLight) variant |= NearLightSwitch;
     }
     if (shading.texture != 0) variant |= TexturingSwitch;
     return variant;
@@ -254,26 +272,29 @@ bool PrepareDraw(RendererState* renderer, const Shading& shading) {
     return true;
 }
 
-void PointAttribute(int attribute, GLsizei stride, long offset) {
+// size: floats per vertex; stride and offset in bytes.
+void PointAttribute(int attribute, int size, GLsizei stride, long offset) {
     emscripten_glEnableVertexAttribArray(attribute);
-    emscripten_glVertexAttribPointer(attribute, AttributeSizes[attribute], GL_FLOAT, GL_FALSE,
-                                     stride, reinterpret_cast<const void*>(offset));
+    emscripten_glVertexAttribPointer(attribute, size, GL_FLOAT, GL_FALSE, stride,
+                                     reinterpret_cast<const void*>(offset));
 }
 
 }  // namespace
 
 RendererState* CreateRenderer() {
     RendererState* renderer = new RendererState();
-    emscripten_glGenBuffers(1, &renderer->stream);
-    emscripten_glGenVertexArrays(1, &renderer->streamArray);
-    if (renderer->stream == 0 || renderer->streamArray == 0) {
-        DeleteRenderer(renderer);
-        return nullptr;
-    }
-    emscripten_glBindVertexArray(renderer->streamArray);
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, renderer->stream);
-    for (int i = 0; i < VertexAttributeCount; i++) {
-        PointAttribute(i, sizeof(Vertex), AttributeOffsets[i] * sizeof(float));
+    for (StreamBuffer& stream : renderer->streams) {
+        emscripten_glGenBuffers(1, &stream.buffer);
+        emscripten_glGenVertexArrays(1, &stream.vertexArray);
+        if (stream.buffer == 0 || stream.vertexArray == 0) {
+            DeleteRenderer(renderer);
+            return nullptr;
+        }
+        emscripten_glBindVertexArray(stream.vertexArray);
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, stream.buffer);
+        for (int i = 0; i < VertexAttributeCount; i++) {
+            PointAttribute(i, AttributeSizes[i], sizeof(Vertex), AttributeOffsets[i] * sizeof(float));
+        }
     }
     emscripten_glBindVertexArray(0);
     return renderer;
@@ -284,74 +305,106 @@ void DeleteRenderer(RendererState* renderer) {
     for (Program& program : renderer->programs) {
         if (program.name != 0) emscripten_glDeleteProgram(program.name);
     }
-    if (renderer->streamArray != 0) emscripten_glDeleteVertexArrays(1, &renderer->streamArray);
-    if (renderer->stream != 0) emscripten_glDeleteBuffers(1, &renderer->stream);
+    for (StreamBuffer& stream : renderer->streams) {
+        if (stream.vertexArray != 0) emscripten_glDeleteVertexArrays(1, &stream.vertexArray);
+        if (stream.buffer != 0) emscripten_glDeleteBuffers(1, &stream.buffer);
+    }
     delete renderer;
 }
 
 void DrawStreamedTriangles(RendererState* renderer, const Vertex* vertices, int count,
                            const Shading& shading) {
     if (count < 3 || !PrepareDraw(renderer, shading)) return;
-    const long bytes = static_cast<long>(count) * sizeof(Vertex);
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, renderer->stream);
-    if (bytes > renderer->streamCapacity) {
-        // Grown by doubling, so that a scene's batches soon fit and are only overwritten.
-        long capacity = renderer->streamCapacity > 0 ? renderer->streamCapacity : 4096;
-        while (capacity < bytes) capacity *= 2;
-        emscripten_glBufferData(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
-        renderer->streamCapacity = capacity;
+    const size_t bytes = static_cast<size_t>(count) * sizeof(Vertex);
+    StreamBuffer* use = nullptr;
+    for (StreamBuffer& stream : renderer->streams) {
+        if (stream.vertices.size() == size_t(count) && std::memcmp(stream.vertices.data(), vertices, bytes) == 0) {
+            use = &stream;
+            break;
+        }
     }
-    emscripten_glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices);
-    emscripten_glBindVertexArray(renderer->streamArray);
+    if (use == nullptr) {
+        // The one unused longest: overwriting a buffer that a draw in flight still reads would
+        // make WebGL wait for that draw, so it gets new storage too.
+        use = &renderer->streams[0];
+        for (StreamBuffer& stream : renderer->streams) {
+            if (stream.lastUse < use->lastUse) use = &stream;
+        }
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, use->buffer);
+        emscripten_glBufferData(GL_ARRAY_BUFFER, bytes, vertices, GL_STREAM_DRAW);
+        if (size_t(count) <= MaxKeptVertices) {
+            use->vertices.assign(vertices, vertices + count);
+        } else {
+            use->vertices.clear();
+        }
+    }
+    use->lastUse = ++renderer->draws;
+    emscripten_glBindVertexArray(use->vertexArray);
     emscripten_glDrawArrays(GL_TRIANGLES, 0, count);
     emscripten_glBindVertexArray(0);
 }
 
+namespace {
+
+// Where a batch's attributes are in the buffer of its list.
+struct BatchLayout {
+    long offset = 0;                      // bytes into the buffer
+    int stride = 0;                       // bytes
+    int sizes[VertexAttributeCount] = {};  // floats fetched per attribute; 0: not in the buffer
+};
+
+bool SameInEveryVertex(const BatchSource& source, int attribute) {
+    const float* first = source.vertices[0].values + AttributeOffsets[attribute];
+    for (const Vertex& vertex : source.vertices) {
+        if (Differs(first, vertex.values + AttributeOffsets[attribute], AttributeSizes[attribute])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Decides which attributes the batch fetches, appends them to packed and says where they are.
+BatchLayout PackBatch(const BatchSource& source, StaticBatch& batch, std::vector<float>& packed) {
+    BatchLayout layout;
+    layout.offset = static_cast<long>(packed.size() * sizeof(float));
+    for (int a = 0; a < VertexAttributeCount; a++) {
+        if (batch.inherited & (1u << a)) continue;
+        // Position always comes from the buffer: WebGL draws nothing without one array. Any
+        // other attribute that is the same in every vertex is drawn as one value, not fetched.
+        if (a != PositionAttribute && SameInEveryVertex(source, a)) {
+            std::memcpy(batch.constants[a], source.vertices[0].values + AttributeOffsets[a],
+                        sizeof(float) * AttributeSizes[a]);
+            continue;
+        }
+        batch.fromBuffer |= 1u << a;
+        layout.sizes[a] = AttributeSizes[a];
+    }
+    // Positions at w = 1 (all of them, from glVertex2f and glVertex3f) are fetched as x y z,
+    // and WebGL supplies the 1.
+    bool allAtOne = true;
+    for (const Vertex& vertex : source.vertices) allAtOne = allAtOne && vertex.values[3] == 1.0f;
+    if (allAtOne) layout.sizes[PositionAttribute] = 3;
+    for (int a = 0; a < VertexAttributeCount; a++) layout.stride += layout.sizes[a] * sizeof(float);
+    for (const Vertex& vertex : source.vertices) {
+        for (int a = 0; a < VertexAttributeCount; a++) {
+            const float* value = vertex.values + AttributeOffsets[a];
+            packed.insert(packed.end(), value, value + layout.sizes[a]);
+        }
+    }
+    return layout;
+}
+
+}  // namespace
+
 StaticGeometry MakeStaticGeometry(const std::vector<BatchSource>& sources) {
     StaticGeometry geometry;
     std::vector<float> packed;
-    struct Layout {
-        long offset;  // bytes into the buffer
-        int stride;   // bytes
-    };
-    std::vector<Layout> layouts;
+    std::vector<BatchLayout> layouts;
     for (const BatchSource& source : sources) {
         StaticBatch batch;
         batch.count = static_cast<int>(source.vertices.size());
         batch.inherited = source.inherited;
-        // An attribute that is the same in every vertex is drawn as one value, not fetched.
-        int floats = 0;
-        for (int a = 0; a < VertexAttributeCount; a++) {
-            if (batch.inherited & (1u << a) || batch.count == 0) continue;
-            const float* first = source.vertices[0].values + AttributeOffsets[a];
-            bool same = true;
-            for (const Vertex& vertex : source.vertices) {
-                if (Differs(first, vertex.values + AttributeOffsets[a], AttributeSizes[a])) {
-                    same = false;
-                    break;
-                }
-            }
-            if (same) {
-                std::memcpy(batch.constants[a], first, sizeof(float) * AttributeSizes[a]);
-            } else {
-                batch.fromBuffer |= 1u << a;
-                floats += AttributeSizes[a];
-            }
-        }
-        // Position always comes from the buffer: WebGL draws nothing without one array.
-        if (!(batch.fromBuffer & (1u << PositionAttribute)) && batch.count > 0) {
-            batch.fromBuffer |= 1u << PositionAttribute;
-            floats += AttributeSizes[PositionAttribute];
-        }
-        layouts.push_back(Layout{static_cast<long>(packed.size() * sizeof(float)),
-                                 floats * static_cast<int>(sizeof(float))});
-        for (const Vertex& vertex : source.vertices) {
-            for (int a = 0; a < VertexAttributeCount; a++) {
-                if (!(batch.fromBuffer & (1u << a))) continue;
-                const float* value = vertex.values + AttributeOffsets[a];
-                packed.insert(packed.end(), value, value + AttributeSizes[a]);
-            }
-        }
+        layouts.push_back(batch.count > 0 ? PackBatch(source, batch, packed) : BatchLayout());
         geometry.batches.push_back(batch);
     }
     if (packed.empty()) return geometry;
@@ -366,9 +419,9 @@ StaticGeometry MakeStaticGeometry(const std::vector<BatchSource>& sources) {
         emscripten_glBindVertexArray(batch.vertexArray);
         long offset = layouts[i].offset;
         for (int a = 0; a < VertexAttributeCount; a++) {
-            if (!(batch.fromBuffer & (1u << a))) continue;
-            PointAttribute(a, layouts[i].stride, offset);
-            offset += AttributeSizes[a] * sizeof(float);
+            if (layouts[i].sizes[a] == 0) continue;
+            PointAttribute(a, layouts[i].sizes[a], layouts[i].stride, offset);
+            offset += layouts[i].sizes[a] * sizeof(float);
         }
     }
     emscripten_glBindVertexArray(0);

@@ -30,7 +30,10 @@ struct Shading {
     float normalMatrix[9];     // inverse transpose of the model-view's upper 3x3
     bool normalize;            // GL_NORMALIZE
     bool light0;               // GL_LIGHT0 enabled
-    float lightPosition[4];    // eye space, homogeneous
+    float lightPosition[4];    // eye space, homogeneous; with nearLight divided by its w
+    // A light at a point (w not 0) and the model-view affine, so every vertex (at w = 1) stays
+    // at w = 1 in eye space: the light's direction is then a plain difference.
+    bool nearLight;
     float sceneColor[3];       // emission + material ambient * light model ambient
     float ambientProduct[3];   // material * light colours
     float diffuseProduct[3];
