@@ -8,58 +8,17 @@
 // Exits 1, saying why on standard error, when the page cannot draw.
 'use strict';
 const fs = require('fs');
-const http = require('http');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
-
-const ContentTypes = {
-    '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-    '.data': 'application/octet-stream',
-};
-
-// A static file server for folder on 127.0.0.1, on a free port; resolves to the server.
-function serve(folder) {
-    const server = http.createServer((request, response) => {
-        const name = path.basename(decodeURIComponent(new URL(request.url, 'http://x').pathname));
-        const file = path.join(folder, name);
-        const type = ContentTypes[path.extname(name)];
-        if (!type || !fs.existsSync(file)) {
-            response.writeHead(404);
-            response.end();
-            return;
-        }
-        response.writeHead(200, { 'Content-Type': type });
-        fs.createReadStream(file).pipe(response);
-    });
-    return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
-}
-
-// Chromium's software WebGL on a machine without a graphics card; no sandbox, as tests run as
-// root; sound may start without a click.
-const ChromiumFlags = [
-    '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-    '--autoplay-policy=no-user-gesture-required', '--window-size=660,520',
-];
+const { openHarness } = require('./harness_browser.js');
 
 async function main() {
     const [folder, outDir, startTick, fps, ...frames] = process.argv.slice(2);
     if (!folder || !outDir || !startTick || !fps || frames.length === 0) {
         throw new Error('usage: render_scenes.js HARNESS_DIR OUT_DIR START_TICK FPS FRAME...');
     }
-    const server = await serve(folder);
-    const url = 'http://127.0.0.1:' + server.address().port + '/scene_harness.html';
-    const browser = await puppeteer.launch({
-        executablePath: '/usr/bin/chromium', headless: true, args: ChromiumFlags,
-    });
+    const { browser, page, server, problems } = await openHarness(folder, puppeteer);
     try {
-        const page = await browser.newPage();
-        const problems = [];
-        page.on('console', message => {
-            if (message.type() === 'error') problems.push(message.text());
-        });
-        page.on('pageerror', error => problems.push(String(error)));
-        await page.goto(url);
-        await page.waitForFunction('window.Module && Module.ready', { timeout: 60000 });
         const kept = await page.evaluate((startTick, fps, frames) => {
             const list = Module._malloc(4 * frames.length);
             frames.forEach((frame, i) => { Module.HEAP32[(list >> 2) + i] = frame; });

@@ -21,7 +21,8 @@ namespace {
 const int Width = 640;
 const int Height = 480;
 
-DWORD Tick = 0;  // ms, what GetTickCount returns now
+DWORD Tick = 0;       // ms, what GetTickCount returns now
+DWORD StartTick = 0;  // ms, the tick count when the set-up ran
 
 // clang-format off
 // Keeps the canvas's picture of the frame just drawn, as a PNG data URL, before the browser
@@ -60,7 +61,7 @@ EMSCRIPTEN_KEEPALIVE int RenderShowFrames(unsigned startTick, int fps, const int
     gluPerspective(45.0, double(Width) / Height, double(0.1f), 100.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    Tick = startTick;
+    Tick = StartTick = startTick;
     InitScene();
     for (int frame = 0, next = 0; next < count; frame++) {
         Tick = static_cast<DWORD>(startTick + static_cast<unsigned long long>(frame) * 1000 / fps);
@@ -68,6 +69,13 @@ EMSCRIPTEN_KEEPALIVE int RenderShowFrames(unsigned startTick, int fps, const int
         if (frame == keep[next]) KeepFrame(keep[next++]);
     }
     return 1;
+}
+
+// After RenderShowFrames: draws count more frames, all at elapsed ms into the show, for
+// measuring a scene's frame rate.
+EMSCRIPTEN_KEEPALIVE void DrawFramesAt(int elapsed, int count) {
+    Tick = StartTick + static_cast<DWORD>(elapsed);
+    for (int i = 0; i < count; i++) DrawFrame();
 }
 
 }  // extern "C"
