@@ -1,7 +1,8 @@
-// The fixed-function layer draws what Mesa draws: the demo's own scenes (the real InitScene and
-// DrawFrame, data/'s images, the compiled-in meshes) on the same frame clock, once in headless
-// Chromium through the web build's scene harness (render_scenes.js) and once here in Mesa's
-// OpenGL, and each pair of pictures compared.
+// The web build's layers beneath the program, in headless Chromium through the scene harness:
+// the fixed-function layer draws what Mesa draws (the demo's own scenes, with the real InitScene
+// and DrawFrame, data/'s images and the compiled-in meshes, on the same frame clock, once there
+// by render_scenes.js and once here in Mesa's OpenGL), and the sound library's Web Audio output
+// plays the module from its start (tap_sound.js).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "app/demo_window.h"
+#include "audio_analysis.h"
 #include "child_process.h"
 #include "demo/scene_setup.h"
 #include "demo/timeline.h"
@@ -58,6 +60,23 @@ std::string FramePath(const std::string& folder, int frame) {
     return folder + "/frame-" + std::to_string(frame) + ".png";
 }
 
+CommandResult RunDriver(const std::string& script, const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {"node", std::string(VESKOP_WEB_DRIVERS) + "/" + script};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    ChildOptions options;
+    options.environment = {{"NODE_PATH", VESKOP_WEB_NODE_MODULES}};
+    return RunCommand(command, options, 300.0);
+}
+
+// The same frames drawn by the layer in Chromium.
+void DrawInBrowser(DWORD startTick, const std::vector<int>& keep, const std::string& folder) {
+    std::vector<std::string> arguments = {VESKOP_WEB_HARNESS_DIR, folder, std::to_string(startTick),
+                                          std::to_string(Fps)};
+    for (int frame : keep) arguments.push_back(std::to_string(frame));
+    CommandResult result = RunDriver("render_scenes.js", arguments);
+    ASSERT_EQ(0, result.status) << result.errors;
+}
+
 // The frames drawn in Mesa's OpenGL on the frame clock of the harness (scene_harness.cpp):
 // set-up at startTick, frame n at startTick + n * 1000 / Fps. Written as folder/frame-N.png.
 void DrawWithMesa(DWORD startTick, const std::vector<int>& keep, const std::string& folder) {
@@ -83,16 +102,6 @@ void DrawWithMesa(DWORD startTick, const std::vector<int>& keep, const std::stri
     }
 }
 
-// The same frames drawn by the layer in Chromium.
-void DrawInBrowser(DWORD startTick, const std::vector<int>& keep, const std::string& folder) {
-    std::vector<std::string> command = {"node", VESKOP_WEB_DRIVER, VESKOP_WEB_HARNESS_DIR, folder,
-                                        std::to_string(startTick), std::to_string(Fps)};
-    for (int frame : keep) command.push_back(std::to_string(frame));
-    ChildOptions options;
-    options.environment = {{"NODE_PATH", VESKOP_WEB_NODE_MODULES}};
-    CommandResult result = RunCommand(command, options, 300.0);
-    ASSERT_EQ(0, result.status) << result.errors;
-}
 
 class WebScenes : public ::testing::Test {
 protected:
@@ -151,6 +160,50 @@ TEST_F(WebScenes, TheMeshesDriftWithTheUptimeAsInMesa) {
     const double moved = ImageDifference(FramePath(folder_ + "/web-day", Moments[0].frame),
                                          FramePath(folder_ + "/web-hour", Moments[0].frame));
     EXPECT_GT(moved, 4 * FrameTolerance) << "the meshes did not drift";
+}
+
+// What the page plays from the set-up on is the module from its start: no sample early or late
+// over the first seconds, nothing lost or added between the device buffers (tap_sound.js fails
+// on a gap or an overlap), and as loud as the module itself.
+TEST(WebSound, PlaysTheModuleFromItsStart) {
+    const int Rate = 44100;
+    const std::string folder = TestArtifactDirectory();
+    const std::string heardPath = folder + "/web-sound.raw";
+    CommandResult tapped = RunDriver("tap_sound.js", {VESKOP_WEB_HARNESS_DIR, heardPath, "2.5"});
+    ASSERT_EQ(0, tapped.status) << tapped.errors;
+    const StereoSamples heard = ReadRawStereo(heardPath);
+    ASSERT_GE(heard.size(), size_t(2 * 2 * Rate)) << "under two seconds were played";
+
+    const std::string referencePath = folder + "/module.raw";
+    CommandResult rendered = RunCommand(
+        {"sh", "-c", "openmpt123 --batch --quiet --samplerate 44100 --channels 2 --no-float --end-time 3 --stdout '" +
+                         std::string(VESKOP_SOURCE_DIR) + "/data/LUMAR7.XM' > '" + referencePath + "'"});
+    ASSERT_EQ(0, rendered.status) << rendered.errors;
+    const StereoSamples reference = ReadRawStereo(referencePath);
+    ASSERT_GE(reference.size(), size_t(2 * 2 * Rate));
+
+    auto mono = [](const StereoSamples& samples, long frame) {
+        return double(samples[2 * frame]) + samples[2 * frame + 1];
+    };
+    // Over a quarter of a second at each point, the correlation is highest with no shift, of
+    // all shifts up to 10 ms either way.
+    const long window = Rate / 4, reach = Rate / 100;
+    for (double seconds : {0.25, 1.0, 1.6}) {
+        const long at = long(seconds * Rate);
+        long best = 0;
+        double bestScore = -1e300;
+        for (long lag = -reach; lag <= reach; lag++) {
+            double score = 0.0;
+            for (long i = 0; i < window; i += 2) score += mono(reference, at + i) * mono(heard, at + i + lag);
+            if (score > bestScore) {
+                bestScore = score;
+                best = lag;
+            }
+        }
+        EXPECT_EQ(0, best) << "at " << seconds << " s the page plays " << best << " samples off the module";
+    }
+    const double heardRms = WindowRms(heard, Rate, 0.0, 2.0), moduleRms = WindowRms(reference, Rate, 0.0, 2.0);
+    EXPECT_NEAR(heardRms, moduleRms, 0.05 * moduleRms);
 }
 
 }  // namespace
