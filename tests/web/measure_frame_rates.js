@@ -3,8 +3,8 @@
 // headless Chromium, frames drawn back to back with no pacing, and prints a table.
 //
 // Usage: node measure_frame_rates.js HARNESS_DIR [ROUNDS]
-// Each round times every scene on both, one right after the other, so that the ratio of a round
-// compares the two under the same load; the table gives the median of the rounds, frames per
+// Each round times every scene on both, one right after the other (which goes first in turns),
+// so that the ratio of a round compares the two under the same load; the table gives the median of the rounds, frames per
 // second and ratio each. Needs puppeteer-core on NODE_PATH and Debian's /usr/bin/chromium.
 'use strict';
 const path = require('path');
@@ -58,9 +58,18 @@ async function main() {
             const table = {};
             for (const scene of scenes) {
                 const layerRates = [], bareRates = [], ratios = [];
+                const timeLayer = () => timed(n => Module._DrawFramesAt(scene.elapsed, n), finishLayer, scene.frames);
+                const timeBare = () => timed(n => { for (let i = 0; i < n; i++) bare.draw(scene.name); }, bare.finish, scene.frames);
                 for (let round = 0; round < rounds; round++) {
-                    const layerRate = timed(n => Module._DrawFramesAt(scene.elapsed, n), finishLayer, scene.frames);
-                    const bareRate = timed(n => { for (let i = 0; i < n; i++) bare.draw(scene.name); }, bare.finish, scene.frames);
+                    // Turn about, which goes first.
+                    let layerRate, bareRate;
+                    if (round % 2 === 0) {
+                        layerRate = timeLayer();
+                        bareRate = timeBare();
+                    } else {
+                        bareRate = timeBare();
+                        layerRate = timeLayer();
+                    }
                     layerRates.push(layerRate);
                     bareRates.push(bareRate);
                     ratios.push(layerRate / bareRate);

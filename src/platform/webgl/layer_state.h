@@ -101,6 +101,7 @@ struct LayerContext {
     GLenum batchMode = 0;
     std::vector<Vertex> batch;
     std::vector<unsigned> batchInherited;  // per vertex, while a list is compiled
+    std::vector<Vertex> triangles;         // the batch drawn at glEnd, as triangles
 
     std::map<GLuint, DisplayList> lists;
     bool compiling = false;

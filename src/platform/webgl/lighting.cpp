@@ -1,6 +1,6 @@
 // Materials, light 0 and the shade model, and the shading that each draw is made with: the
 // matrices and OpenGL 1.1's lighting terms that do not change from vertex to vertex.
-#include <cmath>
+#include <algorithm>
 #include <cstring>
 
 #include "layer_state.h"
@@ -91,13 +91,13 @@ Shading CurrentShading(LayerContext& context) {
             for (int i = 0; i < 4; i++) shading.lightPosition[i] /= context.lightPosition[3];
         }
         for (int i = 0; i < 3; i++) {
-            shading.sceneColor[i] = material.emission[i] + material.ambient[i] * LightModelAmbient[i];
-            shading.ambientProduct[i] = material.ambient[i] * Light0Ambient[i];
+            const float lights = LightModelAmbient[i] + (context.light0 ? Light0Ambient[i] : 0.0f);
+            shading.sceneColor[i] = material.emission[i] + material.ambient[i] * lights;
             shading.diffuseProduct[i] = material.diffuse[i] * Light0Diffuse[i];
             shading.specularProduct[i] = material.specular[i] * Light0Specular[i];
         }
         shading.shininess = material.shininess;
-        shading.alpha = material.diffuse[3];
+        shading.alpha = std::min(std::max(material.diffuse[3], 0.0f), 1.0f);
     }
     shading.texture = CompleteBoundTexture(context);
     return shading;

@@ -41,10 +41,11 @@ void AddVertex(float x, float y, float z) {
 
 // GL_QUADS as triangles (v0, v1, v3) and (v1, v2, v3), the split Mesa's rasteriser makes, so
 // that colours interpolate across each quad as they do there. An incomplete primitive at the end
-// is dropped. Per-vertex records of any kind go through it alike.
+// is dropped. Per-vertex records of any kind go through it alike. Into triangles, which is
+// overwritten: no allocation once it has grown.
 template <typename T>
-std::vector<T> AsTriangles(GLenum mode, const std::vector<T>& vertices) {
-    std::vector<T> triangles;
+void AsTriangles(GLenum mode, const std::vector<T>& vertices, std::vector<T>& triangles) {
+    triangles.clear();
     if (mode == GL_TRIANGLES) {
         triangles.assign(vertices.begin(), vertices.begin() + vertices.size() / 3 * 3);
     } else if (mode == GL_QUADS) {
@@ -53,6 +54,12 @@ std::vector<T> AsTriangles(GLenum mode, const std::vector<T>& vertices) {
             for (size_t corner : {0, 1, 3, 1, 2, 3}) triangles.push_back(vertices[i + corner]);
         }
     }
+}
+
+template <typename T>
+std::vector<T> AsTriangles(GLenum mode, const std::vector<T>& vertices) {
+    std::vector<T> triangles;
+    AsTriangles(mode, vertices, triangles);
     return triangles;
 }
 
@@ -79,9 +86,9 @@ void glEnd(void) {
                     AsTriangles(context->batchMode, context->batchInherited));
         return;
     }
-    std::vector<Vertex> triangles = AsTriangles(context->batchMode, context->batch);
-    DrawStreamedTriangles(context->renderer, triangles.data(), static_cast<int>(triangles.size()),
-                          CurrentShading(*context));
+    AsTriangles(context->batchMode, context->batch, context->triangles);
+    DrawStreamedTriangles(context->renderer, context->triangles.data(),
+                          static_cast<int>(context->triangles.size()), CurrentShading(*context));
 }
 
 void glVertex2f(GLfloat x, GLfloat y) { AddVertex(x, y, 0.0f); }

@@ -21,13 +21,13 @@ enum ProgramSwitch : unsigned {
     NormalizeSwitch = 4,
     TexturingSwitch = 8,
     NearLightSwitch = 16,
+    WhiteTextureSwitch = 32,
 };
-constexpr unsigned ProgramVariants = 32;
+constexpr unsigned ProgramVariants = 64;
 
 // Where each uniform is; -1 where the variant has none.
 struct Uniforms {
-    GLint modelViewProjection, modelView, normalMatrix, lightPosition, sceneColor, ambientProduct,
-        diffuseProduct, specularProduct, shininess, alpha, texture;
+    GLint modelViewProjection, modelView, normalMatrix, lightPosition, sceneColor, diffuseProduct, specularProduct, shininess, alpha, texture;
 };
 
 struct Program {
@@ -41,30 +41,34 @@ struct Program {
 const char* const AttributeNames[VertexAttributeCount] = {"a_position", "a_normal", "a_texcoord",
                                                           "a_color"};
 
+// Each variant takes only the attributes it uses: a declared one is fetched for every vertex
+// even when nothing reads it.
 // OpenGL 1.1's lighting of one vertex by one light with a constant attenuation of 1 and no
 // spot, one-sided, with the viewer at infinity (the half vector uses (0, 0, 1)): what the
 // fixed-function pipeline of Mesa computes. The diffuse and specular terms count only where
 // the light falls on the front of the surface.
 const char VertexShader[] = R"(
 in vec4 a_position;
-in vec3 a_normal;
-in vec2 a_texcoord;
-in vec4 a_color;
 uniform mat4 u_modelViewProjection;
+#ifndef WHITE_TEXTURE
 out vec4 v_color;
+#endif
 #ifdef TEXTURING
+in vec2 a_texcoord;
 out vec2 v_texcoord;
 #endif
 #ifdef LIGHTING
+in vec3 a_normal;
 uniform mat4 u_modelView;
 uniform mat3 u_normalMatrix;
 uniform vec4 u_lightPosition;
 uniform vec3 u_sceneColor;
-uniform vec3 u_ambientProduct;
 uniform vec3 u_diffuseProduct;
 uniform vec3 u_specularProduct;
 uniform float u_shininess;
 uniform float u_alpha;
+#elif !defined(WHITE_TEXTURE)
+in vec4 a_color;
 #endif
 void main() {
     gl_Position = u_modelViewProjection * a_position;
@@ -87,7 +91,6 @@ void main() {
         : u_lightPosition.xyz / u_lightPosition.w - eye.xyz / eye.w;
     toLight = normalize(toLight);
 #endif
-    color += u_ambientProduct;
     float facing = dot(normal, toLight);
     if (facing > 0.0) {
         color += facing * u_diffuseProduct;
@@ -95,28 +98,34 @@ void main() {
         if (halfFacing > 0.0) color += pow(halfFacing, u_shininess) * u_specularProduct;
     }
 #endif
-    v_color = vec4(clamp(color, 0.0, 1.0), clamp(u_alpha, 0.0, 1.0));
-#else
+    v_color = vec4(clamp(color, 0.0, 1.0), u_alpha);
+#elif !defined(WHITE_TEXTURE)
     v_color = clamp(a_color, 0.0, 1.0);
 #endif
 }
 )";
 
-// GL_MODULATE: the texel times the vertex colour.
+// GL_MODULATE: the texel times the vertex colour; under a white colour, the texel itself.
 const char FragmentShader[] = R"(
 precision highp float;
-in vec4 v_color;
 out vec4 fragColor;
 #ifdef TEXTURING
 in vec2 v_texcoord;
 uniform sampler2D u_texture;
 #endif
+#ifdef WHITE_TEXTURE
+void main() {
+    fragColor = texture(u_texture, v_texcoord);
+}
+#else
+in vec4 v_color;
 void main() {
     fragColor = v_color;
 #ifdef TEXTURING
     fragColor *= texture(u_texture, v_texcoord);
 #endif
 }
+#endif
 )";
 
 std::string Defines(unsigned variant) {
@@ -126,6 +135,7 @@ std::string Defines(unsigned variant) {
     if (variant & NormalizeSwitch) text += "#define NORMALIZE\n";
     if (variant & TexturingSwitch) text += "#define TEXTURING\n";
     if (variant & NearLightSwitch) text += "#define NEAR_LIGHT\n";
+    if (variant & WhiteTextureSwitch) text += "#define WHITE_TEXTURE\n";
     return text;
 }
 
@@ -188,13 +198,19 @@ constexpr size_t MaxKeptVertices = 4096;
 struct RendererState {
     Program programs[ProgramVariants];
     GLuint current = 0;  // the program in use
+    unsigned currentReads = 0;  // the attributes it reads: bit per VertexAttribute
+    // The values of attributes without an array, as last given to WebGL (context state, not
+    // the vertex array's); knownConstants: bit per attribute whose value is known.
+    float constants[VertexAttributeCount][4] = {};
+    unsigned knownConstants = 0;
     StreamBuffer streams[StreamBufferCount];
     unsigned long draws = 0;  // streamed draws so far
 };
 
 namespace {
 
-unsigned VariantOf(const Shading& shading) {
+// white: every vertex's colour is opaque white.
+unsigned VariantOf(const Shading& shading, bool white) {
     unsigned variant = 0;
     if (shading.lighting) {
         variant |= LightingSwitch;
@@ -203,6 +219,7 @@ unsigned VariantOf(const Shading& shading) {
         if (shading.nearLight) variant |= NearLightSwitch;
     }
     if (shading.texture != 0) variant |= TexturingSwitch;
+    if (white && !shading.lighting && shading.texture != 0) variant |= WhiteTextureSwitch;
     return variant;
 }
 
@@ -215,10 +232,9 @@ Program* ProgramFor(RendererState* renderer, unsigned variant) {
             auto at = [&](const char* name) { return emscripten_glGetUniformLocation(program.name, name); };
             program.at = Uniforms{at("u_modelViewProjection"), at("u_modelView"),
                                   at("u_normalMatrix"),        at("u_lightPosition"),
-                                  at("u_sceneColor"),          at("u_ambientProduct"),
-                                  at("u_diffuseProduct"),      at("u_specularProduct"),
-                                  at("u_shininess"),           at("u_alpha"),
-                                  at("u_texture")};
+                                  at("u_sceneColor"),          at("u_diffuseProduct"),
+                                  at("u_specularProduct"),     at("u_shininess"),
+                                  at("u_alpha"),               at("u_texture")};
         }
     }
     return program.name != 0 ? &program : nullptr;
@@ -243,8 +259,6 @@ void SendUniforms(Program& program, const Shading& shading) {
         emscripten_glUniform4fv(at.lightPosition, 1, shading.lightPosition);
     if (at.sceneColor >= 0 && (all || Differs(sent.sceneColor, shading.sceneColor, 3)))
         emscripten_glUniform3fv(at.sceneColor, 1, shading.sceneColor);
-    if (at.ambientProduct >= 0 && (all || Differs(sent.ambientProduct, shading.ambientProduct, 3)))
-        emscripten_glUniform3fv(at.ambientProduct, 1, shading.ambientProduct);
     if (at.diffuseProduct >= 0 && (all || Differs(sent.diffuseProduct, shading.diffuseProduct, 3)))
         emscripten_glUniform3fv(at.diffuseProduct, 1, shading.diffuseProduct);
     if (at.specularProduct >= 0 && (all || Differs(sent.specularProduct, shading.specularProduct, 3)))
@@ -258,14 +272,29 @@ void SendUniforms(Program& program, const Shading& shading) {
     program.anythingSent = true;
 }
 
+// The attributes a variant's vertex shader reads: bit per VertexAttribute.
+unsigned AttributesRead(unsigned variant) {
+    unsigned reads = 1u << PositionAttribute;
+    if (variant & LightingSwitch) reads |= 1u << NormalAttribute;
+    if (variant & TexturingSwitch) reads |= 1u << TexCoordAttribute;
+    if (!(variant & (LightingSwitch | WhiteTextureSwitch))) reads |= 1u << ColorAttribute;
+    return reads;
+}
+
+const float White[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+
+bool IsWhite(const float* color) { return !Differs(color, White, 4); }
+
 // Puts the program of this shading in use with its uniforms; false when there is none.
-bool PrepareDraw(RendererState* renderer, const Shading& shading) {
-    Program* program = ProgramFor(renderer, VariantOf(shading));
+bool PrepareDraw(RendererState* renderer, const Shading& shading, bool white) {
+    const unsigned variant = VariantOf(shading, white);
+    Program* program = ProgramFor(renderer, variant);
     if (program == nullptr) return false;
     if (renderer->current != program->name) {
         emscripten_glUseProgram(program->name);
         renderer->current = program->name;
     }
+    renderer->currentReads = AttributesRead(variant);
     SendUniforms(*program, shading);
     // The layer's texture calls bind textures too, so the binding is not remembered here.
     if (shading.texture != 0) emscripten_glBindTexture(GL_TEXTURE_2D, shading.texture);
@@ -314,7 +343,10 @@ void DeleteRenderer(RendererState* renderer) {
 
 void DrawStreamedTriangles(RendererState* renderer, const Vertex* vertices, int count,
                            const Shading& shading) {
-    if (count < 3 || !PrepareDraw(renderer, shading)) return;
+    if (count < 3) return;
+    bool white = true;
+    for (int v = 0; v < count && white; v++) white = IsWhite(vertices[v].values + AttributeOffsets[ColorAttribute]);
+    if (!PrepareDraw(renderer, shading, white)) return;
     const size_t bytes = static_cast<size_t>(count) * sizeof(Vertex);
     StreamBuffer* use = nullptr;
     for (StreamBuffer& stream : renderer->streams) {
@@ -438,12 +470,22 @@ void DeleteStaticGeometry(StaticGeometry& geometry) {
 
 void DrawStaticBatch(RendererState* renderer, const StaticBatch& batch,
                      const float current[VertexAttributeCount][4], const Shading& shading) {
-    if (batch.vertexArray == 0 || !PrepareDraw(renderer, shading)) return;
+    const unsigned color = 1u << ColorAttribute;
+    const bool white = !(batch.fromBuffer & color) &&
+                       IsWhite(batch.inherited & color ? current[ColorAttribute] : batch.constants[ColorAttribute]);
+    if (batch.vertexArray == 0 || !PrepareDraw(renderer, shading, white)) return;
     emscripten_glBindVertexArray(batch.vertexArray);
-    // Values of attributes without an array belong to the context, not to the vertex array.
+    // Values of attributes without an array belong to the context, not to the vertex array:
+    // given only where the program reads them and they changed, as each one costs WebGL a
+    // change of its vertex input state.
     for (int a = 0; a < VertexAttributeCount; a++) {
-        if (batch.fromBuffer & (1u << a)) continue;
-        emscripten_glVertexAttrib4fv(a, (batch.inherited & (1u << a)) ? current[a] : batch.constants[a]);
+        const unsigned bit = 1u << a;
+        if ((batch.fromBuffer & bit) || !(renderer->currentReads & bit)) continue;
+        const float* value = (batch.inherited & bit) ? current[a] : batch.constants[a];
+        if ((renderer->knownConstants & bit) && !Differs(renderer->constants[a], value, 4)) continue;
+        emscripten_glVertexAttrib4fv(a, value);
+        std::memcpy(renderer->constants[a], value, sizeof(renderer->constants[a]));
+        renderer->knownConstants |= bit;
     }
     emscripten_glDrawArrays(GL_TRIANGLES, 0, batch.count);
     emscripten_glBindVertexArray(0);

@@ -34,12 +34,14 @@ struct Shading {
     // A light at a point (w not 0) and the model-view affine, so every vertex (at w = 1) stays
     // at w = 1 in eye space: the light's direction is then a plain difference.
     bool nearLight;
-    float sceneColor[3];       // emission + material ambient * light model ambient
-    float ambientProduct[3];   // material * light colours
-    float diffuseProduct[3];
+    // Emission + material ambient * (light model ambient + light 0's ambient, while it is on):
+    // every term that does not depend on the vertex.
+    float sceneColor[3];
+    float diffuseProduct[3];   // material * light 0's colours
+
     float specularProduct[3];
     float shininess;
-    float alpha;               // material diffuse alpha
+    float alpha;               // material diffuse alpha, clamped to 0..1
     // Texturing: a complete texture's WebGL name, or 0 for none.
     std::uint32_t texture;
 };
