@@ -91,11 +91,11 @@ void glEndList(void) {
     if (context == nullptr || !context->compiling || context->inBatch) return;
     context->compiling = false;
     ListBuilder& builder = context->builder;
-    builder.list.geometry = MakeStaticGeometry(builder.staticSources);
+    builder.list.geometry = MakeStaticGeometry(context->renderer, builder.staticSources);
     builder.list.setsAttributes = builder.given;
     std::memcpy(builder.list.leaves, builder.current, sizeof(builder.current));
     DisplayList& stored = context->lists[builder.name];
-    DeleteStaticGeometry(stored.geometry);
+    DeleteStaticGeometry(context->renderer, stored.geometry);
     stored = std::move(builder.list);
     context->builder = ListBuilder();
 }

@@ -54,9 +54,9 @@ std::uint32_t CompleteBoundTexture(LayerContext& context) {
 }
 
 void DeleteListsAndTextures(LayerContext& context) {
-    for (auto& entry : context.lists) DeleteStaticGeometry(entry.second.geometry);
+    for (auto& entry : context.lists) DeleteStaticGeometry(context.renderer, entry.second.geometry);
     context.lists.clear();
-    DeleteStaticGeometry(context.builder.list.geometry);
+    DeleteStaticGeometry(context.renderer, context.builder.list.geometry);
     for (auto& entry : context.textures) {
         if (entry.second.webgl != 0) emscripten_glDeleteTextures(1, &entry.second.webgl);
     }

@@ -203,6 +203,7 @@ struct RendererState {
     // the vertex array's); knownConstants: bit per attribute whose value is known.
     float constants[VertexAttributeCount][4] = {};
     unsigned knownConstants = 0;
+    GLuint boundArray = 0;  // the vertex array object bound now
     StreamBuffer streams[StreamBufferCount];
     unsigned long draws = 0;  // streamed draws so far
 };
@@ -308,6 +309,15 @@ void PointAttribute(int attribute, int size, GLsizei stride, long offset) {
                                      reinterpret_cast<const void*>(offset));
 }
 
+// Draws from vertex array `array`, binding it only when another one is bound.
+void DrawArrays(RendererState* renderer, GLuint array, int count) {
+    if (renderer->boundArray != array) {
+        emscripten_glBindVertexArray(array);
+        renderer->boundArray = array;
+    }
+    emscripten_glDrawArrays(GL_TRIANGLES, 0, count);
+}
+
 }  // namespace
 
 RendererState* CreateRenderer() {
@@ -371,9 +381,7 @@ void DrawStreamedTriangles(RendererState* renderer, const Vertex* vertices, int 
         }
     }
     use->lastUse = ++renderer->draws;
-    emscripten_glBindVertexArray(use->vertexArray);
-    emscripten_glDrawArrays(GL_TRIANGLES, 0, count);
-    emscripten_glBindVertexArray(0);
+    DrawArrays(renderer, use->vertexArray, count);
 }
 
 namespace {
@@ -428,7 +436,7 @@ BatchLayout PackBatch(const BatchSource& source, StaticBatch& batch, std::vector
 
 }  // namespace
 
-StaticGeometry MakeStaticGeometry(const std::vector<BatchSource>& sources) {
+StaticGeometry MakeStaticGeometry(RendererState* renderer, const std::vector<BatchSource>& sources) {
     StaticGeometry geometry;
     std::vector<float> packed;
     std::vector<BatchLayout> layouts;
@@ -457,12 +465,17 @@ StaticGeometry MakeStaticGeometry(const std::vector<BatchSource>& sources) {
         }
     }
     emscripten_glBindVertexArray(0);
+    renderer->boundArray = 0;
     return geometry;
 }
 
-void DeleteStaticGeometry(StaticGeometry& geometry) {
+void DeleteStaticGeometry(RendererState* renderer, StaticGeometry& geometry) {
     for (StaticBatch& batch : geometry.batches) {
-        if (batch.vertexArray != 0) emscripten_glDeleteVertexArrays(1, &batch.vertexArray);
+        if (batch.vertexArray == 0) continue;
+        if (renderer != nullptr && renderer->boundArray == batch.vertexArray) {
+            renderer->boundArray = 0;  // WebGL unbinds it
+        }
+        emscripten_glDeleteVertexArrays(1, &batch.vertexArray);
     }
     if (geometry.buffer != 0) emscripten_glDeleteBuffers(1, &geometry.buffer);
     geometry = StaticGeometry();
@@ -474,7 +487,6 @@ void DrawStaticBatch(RendererState* renderer, const StaticBatch& batch,
     const bool white = !(batch.fromBuffer & color) &&
                        IsWhite(batch.inherited & color ? current[ColorAttribute] : batch.constants[ColorAttribute]);
     if (batch.vertexArray == 0 || !PrepareDraw(renderer, shading, white)) return;
-    emscripten_glBindVertexArray(batch.vertexArray);
     // Values of attributes without an array belong to the context, not to the vertex array:
     // given only where the program reads them and they changed, as each one costs WebGL a
     // change of its vertex input state.
@@ -487,6 +499,5 @@ void DrawStaticBatch(RendererState* renderer, const StaticBatch& batch,
         std::memcpy(renderer->constants[a], value, sizeof(renderer->constants[a]));
         renderer->knownConstants |= bit;
     }
-    emscripten_glDrawArrays(GL_TRIANGLES, 0, batch.count);
-    emscripten_glBindVertexArray(0);
+    DrawArrays(renderer, batch.vertexArray, batch.count);
 }

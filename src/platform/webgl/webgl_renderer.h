@@ -83,8 +83,8 @@ void DrawStreamedTriangles(RendererState* renderer, const Vertex* vertices, int 
 
 // Makes the batches' buffer: one upload for all of them, of the attributes that vary within a
 // batch only.
-StaticGeometry MakeStaticGeometry(const std::vector<BatchSource>& sources);
-void DeleteStaticGeometry(StaticGeometry& geometry);
+StaticGeometry MakeStaticGeometry(RendererState* renderer, const std::vector<BatchSource>& sources);
+void DeleteStaticGeometry(RendererState* renderer, StaticGeometry& geometry);
 // current: the attributes current now, for those the batch inherits.
 void DrawStaticBatch(RendererState* renderer, const StaticBatch& batch,
                      const float current[VertexAttributeCount][4], const Shading& shading);
