@@ -4,6 +4,7 @@
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
+const puppeteer = require('puppeteer-core');
 
 const ContentTypes = {
     '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
@@ -34,22 +35,40 @@ const ChromiumFlags = [
     '--autoplay-policy=no-user-gesture-required', '--window-size=660,520',
 ];
 
-// Opens the harness page of folder in a new headless Chromium; resolves to { browser, page,
-// server, problems } once the page's program has started. problems collects the page's errors.
-async function openHarness(folder, puppeteer) {
+// Runs work(page, problems) on the harness page of folder in a new headless Chromium, once the
+// page's program has started (problems collects the page's errors, which go to standard error
+// at the end), and closes the browser and the server whatever happens. Resolves to work's result.
+async function withHarness(folder, work) {
     const server = await serveFolder(folder);
-    const browser = await puppeteer.launch({
-        executablePath: '/usr/bin/chromium', headless: true, args: ChromiumFlags,
-    });
-    const page = await browser.newPage();
-    const problems = [];
-    page.on('console', message => {
-        if (message.type() === 'error') problems.push(message.text());
-    });
-    page.on('pageerror', error => problems.push(String(error)));
-    await page.goto('http://127.0.0.1:' + server.address().port + '/scene_harness.html');
-    await page.waitForFunction('window.Module && Module.ready', { timeout: 60000 });
-    return { browser, page, server, problems };
+    let browser = null;
+    try {
+        browser = await puppeteer.launch({
+            executablePath: '/usr/bin/chromium', headless: true, args: ChromiumFlags,
+        });
+        const page = await browser.newPage();
+        const problems = [];
+        page.on('console', message => {
+            if (message.type() === 'error') problems.push(message.text());
+        });
+        page.on('pageerror', error => problems.push(String(error)));
+        await page.goto('http://127.0.0.1:' + server.address().port + '/scene_harness.html');
+        await page.waitForFunction('window.Module && Module.ready', { timeout: 60000 });
+        const result = await work(page, problems);
+        for (const problem of problems) process.stderr.write('page: ' + problem + '\n');
+        return result;
+    } finally {
+        if (browser !== null) await browser.close();
+        server.close();
+    }
 }
 
-module.exports = { openHarness };
+// Runs a driver's main; a failure ends the process with status 1, its text on standard error
+// after the driver's name.
+function runDriver(name, main) {
+    main().catch(error => {
+        process.stderr.write(name + ': ' + error.message + '\n');
+        process.exit(1);
+    });
+}
+
+module.exports = { withHarness, runDriver };

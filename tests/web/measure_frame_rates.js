@@ -4,12 +4,12 @@
 //
 // Usage: node measure_frame_rates.js HARNESS_DIR [ROUNDS]
 // Each round times every scene on both, one right after the other (which goes first in turns),
-// so that the ratio of a round compares the two under the same load; the table gives the median of the rounds, frames per
-// second and ratio each. Needs puppeteer-core on NODE_PATH and Debian's /usr/bin/chromium.
+// so that the ratio of a round compares the two under the same load; the table gives the median
+// of the rounds, frames per second and ratio each. Needs puppeteer-core on NODE_PATH and
+// Debian's /usr/bin/chromium.
 'use strict';
 const path = require('path');
-const puppeteer = require('puppeteer-core');
-const { openHarness } = require('./harness_browser.js');
+const { withHarness, runDriver } = require('./harness_browser.js');
 
 // Moments of the show (ms) in each scene, and how many frames a timing draws.
 const Scenes = [
@@ -18,11 +18,10 @@ const Scenes = [
     { name: 'image', elapsed: 20000, frames: 300 },
 ];
 
-async function main() {
+runDriver('measure_frame_rates', async () => {
     const [folder, rounds = '5'] = process.argv.slice(2);
     if (!folder) throw new Error('usage: measure_frame_rates.js HARNESS_DIR [ROUNDS]');
-    const { browser, page, server, problems } = await openHarness(folder, puppeteer);
-    try {
+    await withHarness(folder, async (page, problems) => {
         await page.addScriptTag({ path: path.join(folder, 'bare_scenes.js') });
         const results = await page.evaluate(async (scenes, rounds) => {
             const list = Module._malloc(4);
@@ -85,14 +84,5 @@ async function main() {
             console.log(scene.name.padEnd(10) + layer.toFixed(1).padStart(9) + bare.toFixed(1).padStart(17) +
                         ratio.toFixed(2).padStart(8));
         }
-        for (const problem of problems) process.stderr.write('page: ' + problem + '\n');
-    } finally {
-        await browser.close();
-        server.close();
-    }
-}
-
-main().catch(error => {
-    process.stderr.write('measure_frame_rates: ' + error.message + '\n');
-    process.exit(1);
+    });
 });

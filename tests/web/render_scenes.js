@@ -9,16 +9,14 @@
 'use strict';
 const fs = require('fs');
 const path = require('path');
-const puppeteer = require('puppeteer-core');
-const { openHarness } = require('./harness_browser.js');
+const { withHarness, runDriver } = require('./harness_browser.js');
 
-async function main() {
+runDriver('render_scenes', async () => {
     const [folder, outDir, startTick, fps, ...frames] = process.argv.slice(2);
     if (!folder || !outDir || !startTick || !fps || frames.length === 0) {
         throw new Error('usage: render_scenes.js HARNESS_DIR OUT_DIR START_TICK FPS FRAME...');
     }
-    const { browser, page, server, problems } = await openHarness(folder, puppeteer);
-    try {
+    await withHarness(folder, async (page, problems) => {
         const kept = await page.evaluate((startTick, fps, frames) => {
             const list = Module._malloc(4 * frames.length);
             frames.forEach((frame, i) => { Module.HEAP32[(list >> 2) + i] = frame; });
@@ -33,14 +31,5 @@ async function main() {
             const png = Buffer.from(dataUrl.replace(/^data:image\/png;base64,/, ''), 'base64');
             fs.writeFileSync(path.join(outDir, 'frame-' + frame + '.png'), png);
         }
-        for (const problem of problems) process.stderr.write('page: ' + problem + '\n');
-    } finally {
-        await browser.close();
-        server.close();
-    }
-}
-
-main().catch(error => {
-    process.stderr.write('render_scenes: ' + error.message + '\n');
-    process.exit(1);
+    });
 });

@@ -8,14 +8,12 @@
 // overlap between buffers. Needs puppeteer-core on NODE_PATH and Debian's /usr/bin/chromium.
 'use strict';
 const fs = require('fs');
-const puppeteer = require('puppeteer-core');
-const { openHarness } = require('./harness_browser.js');
+const { withHarness, runDriver } = require('./harness_browser.js');
 
-async function main() {
+runDriver('tap_sound', async () => {
     const [folder, outPath, seconds] = process.argv.slice(2);
     if (!folder || !outPath || !seconds) throw new Error('usage: tap_sound.js HARNESS_DIR OUT_RAW SECONDS');
-    const { browser, page, server, problems } = await openHarness(folder, puppeteer);
-    try {
+    await withHarness(folder, async (page, problems) => {
         await page.evaluate(() => {
             window.tapped = [];
             const start = AudioBufferSourceNode.prototype.start;
@@ -51,14 +49,5 @@ async function main() {
         const raw = Buffer.alloc(samples.length * 2);
         samples.forEach((value, i) => raw.writeInt16LE(Math.max(-32768, Math.min(32767, Math.round(value * 32768))), 2 * i));
         fs.writeFileSync(outPath, raw);
-        for (const problem of problems) process.stderr.write('page: ' + problem + '\n');
-    } finally {
-        await browser.close();
-        server.close();
-    }
-}
-
-main().catch(error => {
-    process.stderr.write('tap_sound: ' + error.message + '\n');
-    process.exit(1);
+    });
 });
