@@ -2,8 +2,10 @@
 // names are the layer's own OpenGL 1.1 calls).
 //
 // A program is compiled for each combination of the switches a draw needs (lighting, light 0,
-// normalisation, texturing), the first time it is needed, so that no shader branches on them.
-// Uniforms are sent only when they differ from what the program last got.
+// normalisation, texturing, a light at a point, a white colour under the texture), the first
+// time it is needed, so that no shader branches on them or does work that changes nothing.
+// Uniforms, attribute values and the vertex array binding are sent only when they differ from
+// what WebGL holds.
 #include "webgl_renderer.h"
 
 #include <webgl/webgl1.h>
@@ -27,7 +29,8 @@ constexpr unsigned ProgramVariants = 64;
 
 // Where each uniform is; -1 where the variant has none.
 struct Uniforms {
-    GLint modelViewProjection, modelView, normalMatrix, lightPosition, sceneColor, diffuseProduct, specularProduct, shininess, alpha, texture;
+    GLint modelViewProjection, modelView, normalMatrix, lightPosition, sceneColor, diffuseProduct,
+        specularProduct, shininess, alpha, texture;
 };
 
 struct Program {
@@ -43,6 +46,7 @@ const char* const AttributeNames[VertexAttributeCount] = {"a_position", "a_norma
 
 // Each variant takes only the attributes it uses: a declared one is fetched for every vertex
 // even when nothing reads it.
+//
 // OpenGL 1.1's lighting of one vertex by one light with a constant attenuation of 1 and no
 // spot, one-sided, with the viewer at infinity (the half vector uses (0, 0, 1)): what the
 // fixed-function pipeline of Mesa computes. The diffuse and specular terms count only where
