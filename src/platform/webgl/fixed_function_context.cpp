@@ -40,7 +40,9 @@ LayerContext* CreateFixedFunctionContext(const char* canvasSelector) {
     LayerContext* context = new LayerContext();
     context->modelView.entries[0] = IdentityMatrix();
     context->projection.entries[0] = IdentityMatrix();
-    context->renderer = CreateRenderer();
+    int width = 0, height = 0;
+    emscripten_webgl_get_drawing_buffer_size(webgl, &width, &height);
+    context->renderer = CreateRenderer(width, height);
     emscripten_webgl_make_context_current(previous);
     if (context->renderer == nullptr) {
         delete context;

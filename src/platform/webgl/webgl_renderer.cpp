@@ -324,7 +324,23 @@ void DrawArrays(RendererState* renderer, GLuint array, int count) {
 
 }  // namespace
 
-RendererState* CreateRenderer() {
+RendererState* CreateRenderer(int width, int height) {
+    // A canvas has one WebGL context for good: one made again on the same canvas is the old one,
+    // with whatever state it was left in. OpenGL's initial state, where it is WebGL's.
+    emscripten_glDisable(GL_BLEND);
+    emscripten_glDisable(GL_DEPTH_TEST);
+    emscripten_glBlendFunc(GL_ONE, GL_ZERO);
+    emscripten_glDepthFunc(GL_LESS);
+    emscripten_glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    emscripten_glClearDepthf(1.0f);
+    emscripten_glViewport(0, 0, width, height);
+    for (GLenum pname : {GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS}) {
+        emscripten_glPixelStorei(pname, 0);
+    }
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    emscripten_glBindTexture(GL_TEXTURE_2D, 0);
+    emscripten_glBindVertexArray(0);
+    emscripten_glUseProgram(0);
     RendererState* renderer = new RendererState();
     for (StreamBuffer& stream : renderer->streams) {
         emscripten_glGenBuffers(1, &stream.buffer);

@@ -72,8 +72,10 @@ struct BatchSource {
 
 struct RendererState;
 
-// Compiles nothing yet (programs are made on first use); null when WebGL refuses a buffer.
-RendererState* CreateRenderer();
+// Puts WebGL's state as OpenGL's starts (the viewport the whole drawing buffer of width x height
+// pixels), and compiles nothing yet (programs are made on first use); null when WebGL refuses a
+// buffer.
+RendererState* CreateRenderer(int width, int height);
 // Deletes every program and buffer it made; null does nothing.
 void DeleteRenderer(RendererState* renderer);
 
