@@ -1,5 +1,6 @@
 // Immediate mode: the current attributes, and the vertices between glBegin and glEnd, drawn at
-// glEnd as one upload and one draw, or handed to the list being compiled.
+// glEnd with one draw (and one upload, unless the same vertices were drawn lately), or handed to
+// the list being compiled.
 #include <cstring>
 
 #include "layer_state.h"
