@@ -6,14 +6,8 @@
 # Usage: tools/windows/build_libraries.sh CACHE
 #
 # Each library is kept in CACHE/<source package>-<version>/ (include/, lib/, lib/pkgconfig/, and
-# its licence under share/licenses/), and built only when that folder is missing, so a second
-# build takes no time and a new version builds beside the old one. A build runs in a temporary
-# folder and its result is moved into place whole, so an interrupted run leaves nothing half
-# made. Prints the folders of the libraries, one a line, on standard output; everything else goes
-# to standard error.
-#
-# Sources come through apt from a deb-src entry of our own, kept with its package lists in a
-# temporary folder: the system's apt configuration is neither read for sources nor changed.
+# its licence under share/licenses/), built once (tools/source_libraries.sh). Prints the folders
+# of the libraries, one a line, on standard output; everything else goes to standard error.
 set -euo pipefail
 shopt -s inherit_errexit
 
@@ -29,71 +23,10 @@ if [ $# -ne 1 ]; then
     echo "usage: $0 CACHE" >&2
     exit 2
 fi
-mkdir -p "$1"
-CACHE=$(cd "$1" && pwd)
-readonly CACHE
 
-log() { echo "build_libraries: $*" >&2; }
-
-# A working folder for this run, removed at the end whatever happens.
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/veskop-windows-libraries.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-
-# Runs a long build step with its output in a log file, showing the log's end when it fails.
-run_logged() {
-    local logfile="$1"
-    shift
-    if ! "$@" >>"$logfile" 2>&1; then
-        log "failed: $*"
-        tail -n 40 "$logfile" >&2
-        return 1
-    fi
-}
-
-apt_private() {
-    apt-get -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$WORK/apt/sources" \
-        -o Dir::State::Lists="$WORK/apt/lists" -o Dir::Cache="$WORK/apt/cache" \
-        -o APT::Sandbox::User=root "$@"
-}
-
-# The deb-src entry of Debian's main archive (through the mirror this machine uses for it, if
-# any) and its package lists, in this run's working folder.
-APT_READY=0
-prepare_apt() {
-    [ "$APT_READY" = 1 ] && return
-    mkdir -p "$WORK/apt/sources" "$WORK/apt/lists/partial" "$WORK/apt/cache"
-    local uris
-    uris=$(awk '/^URIs:/ { print $2; exit }' /etc/apt/sources.list.d/debian.sources \
-        2>/dev/null || true)
-    cat >"$WORK/apt/sources/debian-sources.sources" <<EOF
-Types: deb-src
-URIs: ${uris:-http://deb.debian.org/debian}
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-    run_logged "$WORK/apt.log" apt_private update
-    APT_READY=1
-}
-
-# Unpacks source package $1 at version $2 into $WORK/src and prints its folder.
-fetch_source() {
-    local package="$1" version="$2"
-    mkdir -p "$WORK/download/$package" "$WORK/src"
-    if ! (cd "$WORK/download/$package" && apt_private source --download-only "$package=$version") \
-        >>"$WORK/apt.log" 2>&1; then
-        log "cannot download the source of $package $version; the archive has:"
-        apt-cache -o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$WORK/apt/sources" \
-            -o Dir::State::Lists="$WORK/apt/lists" showsrc "$package" 2>/dev/null |
-            awk '/^Version:/ { print "  " $2 }' >&2
-        tail -n 5 "$WORK/apt.log" >&2
-        return 1
-    fi
-    local dsc
-    dsc=$(ls "$WORK/download/$package"/*.dsc)
-    run_logged "$WORK/apt.log" dpkg-source --no-check -x "$dsc" "$WORK/src/$package"
-    echo "$WORK/src/$package"
-}
+# shellcheck source=tools/source_libraries.sh
+source "$(dirname "$0")/../source_libraries.sh"
+begin_source_libraries "$1" veskop-windows-libraries
 
 build_libpng() {
     local source="$1" prefix="$2" stage="$3"
@@ -125,30 +58,6 @@ build_libopenmpt() {
     run_logged "$WORK/libopenmpt.log" make -C "$build" install DESTDIR="$stage"
     install -D -m 644 "$source/LICENSE" "$stage$prefix/share/licenses/libopenmpt.txt"
 }
-
-# Prints the cache folder of source package $1 at version $2, building it with build_$3 first
-# when it is not there yet.
-cached_library() {
-    local package="$1" version="$2" recipe="$3"
-    local prefix="$CACHE/$package-$version"
-    if [ ! -d "$prefix" ]; then
-        log "building $package $version (once; kept in $prefix)"
-        local started=$SECONDS
-        local source stage="$WORK/stage-$package"
-        prepare_apt
-        source=$(fetch_source "$package" "$version")
-        "build_$recipe" "$source" "$prefix" "$stage"
-        mv "$stage$prefix" "$prefix.new.$$"
-        mv -T "$prefix.new.$$" "$prefix"
-        log "built $package $version in $((SECONDS - started)) s"
-    fi
-    echo "$prefix"
-}
-
-# One build at a time per cache: a second run waits, then finds the libraries made.
-exec 9>"$CACHE/.lock"
-flock 9
-rm -rf "$CACHE"/*.new.*  # left by a run that was killed while moving its result in
 
 cached_library "$LIBPNG_PACKAGE" "$LIBPNG_VERSION" libpng
 cached_library "$OPENMPT_PACKAGE" "$OPENMPT_VERSION" libopenmpt
