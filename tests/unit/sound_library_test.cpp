@@ -7,13 +7,17 @@
 #include "tiny_xm.h"
 
 #include <SDL.h>
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -293,6 +297,48 @@ TEST_F(SoundLibraryTest, LeavesTheRestOfSdlRunning) {
     FSOUND_Close();
     EXPECT_NE(SDL_WasInit(SDL_INIT_TIMER), 0u);
     SDL_QuitSubSystem(SDL_INIT_TIMER);
+}
+
+// The real-time priority of this process's thread whose name starts with prefix; -1 while there
+// is none or it is not real-time.
+int RealTimePriorityOfThread(const std::string& prefix) {
+    DIR* tasks = opendir("/proc/self/task");
+    int found = -1;
+    while (dirent* entry = tasks != nullptr ? readdir(tasks) : nullptr) {
+        std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
+        std::string name;
+        const pid_t thread = pid_t(std::atoi(entry->d_name));
+        sched_param priority = {};
+        if (std::getline(comm, name) && name.rfind(prefix, 0) == 0 &&
+            sched_getscheduler(thread) == SCHED_RR && sched_getparam(thread, &priority) == 0) {
+            found = priority.sched_priority;
+        }
+    }
+    if (tasks != nullptr) closedir(tasks);
+    return found;
+}
+
+// A program started under a real-time policy: the device's thread keeps the program's priority
+// rather than dropping to the lowest real-time one, beneath the threads that draw the frames.
+TEST_F(SoundLibraryTest, TheDeviceThreadKeepsTheRealTimePriorityOfTheProgram) {
+    struct RoundRobin {
+        bool granted;
+        explicit RoundRobin(int level) {
+            sched_param priority = {};
+            priority.sched_priority = level;
+            granted = pthread_setschedparam(pthread_self(), SCHED_RR, &priority) == 0;
+        }
+        ~RoundRobin() {
+            const sched_param ordinary = {};
+            pthread_setschedparam(pthread_self(), SCHED_OTHER, &ordinary);
+        }
+    } program(20);
+    if (!program.granted) GTEST_SKIP() << "real-time scheduling is refused here";
+    InitSilently();
+    int seen = -1;
+    const Clock::time_point start = Clock::now();
+    while ((seen = RealTimePriorityOfThread("SDLAudio")) != 20 && SecondsSince(start) < 2.0) Sleep(0.01);
+    EXPECT_EQ(seen, 20);
 }
 
 TEST_F(SoundLibraryTest, FreeAndCloseAreSafeAfterSdlWasShutDown) {

@@ -17,6 +17,21 @@ SDL_AudioDeviceID Device = 0;  // 0 when closed
 SongMixer* Mixer = nullptr;    // what the callback renders; set while open
 int Rate = 0;                  // Hz, while open
 
+// The scheduling of the thread that opened the device, when it is real-time (the program was
+// started under a real-time policy): the device's thread takes it over, since SDL gives its
+// threads an ordinary policy before their first buffer. SCHED_OTHER otherwise.
+int OpenerPolicy = SCHED_OTHER;
+sched_param OpenerPriority = {};
+
+void RecordOpenerScheduling() {
+    int policy = SCHED_OTHER;
+    sched_param priority = {};
+    const bool realTime = pthread_getschedparam(pthread_self(), &policy, &priority) == 0 &&
+                          (policy == SCHED_RR || policy == SCHED_FIFO);
+    OpenerPolicy = realTime ? policy : SCHED_OTHER;
+    OpenerPriority = realTime ? priority : sched_param{};
+}
+
 void SDLCALL FillAudioBuffer(void*, Uint8* stream, int bytes) {
     static thread_local bool scheduled = false;  // once per device thread, before its first buffer
     if (!scheduled) {
@@ -31,8 +46,14 @@ void SDLCALL FillAudioBuffer(void*, Uint8* stream, int bytes) {
 // Mixing a buffer takes a fraction of a millisecond and the thread then waits for the device, so
 // real-time scheduling takes little from anyone, while a machine whose every core is busy drawing
 // frames can no longer hold the thread back until the device runs dry. Where it is refused, the
-// thread keeps the raised priority SDL gave it.
+// thread keeps the raised priority SDL gave it. Under a program that is real-time already, the
+// lowest real-time priority would put the thread beneath the drawing threads: it takes the
+// program's own instead.
 void RequestRealTimeScheduling() {
+    if (OpenerPolicy != SCHED_OTHER) {
+        pthread_setschedparam(pthread_self(), OpenerPolicy, &OpenerPriority);
+        return;
+    }
     sched_param priority = {};
     priority.sched_priority = sched_get_priority_min(SCHED_RR);
     pthread_setschedparam(pthread_self(), SCHED_RR, &priority);  // refused: nothing changes
@@ -42,6 +63,7 @@ bool OpenSoundOutput(int rate, SongMixer* mixer) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     Mixer = mixer;
     Rate = rate;
+    RecordOpenerScheduling();
     SDL_AudioSpec wanted;
     SDL_zero(wanted);
     wanted.freq = rate;
