@@ -5,8 +5,16 @@
 // does, swapping after every frame and doing nothing else: no event pump, no output per frame.
 // Run it from the folder that holds data/.
 //
-//   bare_show [SCALE]    every span lasts SCALE times its length in the show (default 1)
+//   bare_show [SCALE] [--with PART,...]   every span lasts SCALE times its length in the show
+//                                         (default 1), with some of the program's own parts
 //   bare_show --window   opens the window and its context, and nothing more
+//
+// The parts, each the program's own work beside the frames, to find what a whole process pays:
+//   music    the module playing through the sound library (its audio thread, SDL's output)
+//   lines    the frame's two diagnostic lines, each flushed, and its three tick-count readings
+//   pump     the message loop's look at the display's events before each frame
+//   desktop  the window covering the display as it is (the program's way when the display is
+//            already in 640x480) instead of switching to the mode
 //
 // Prints "setup SECONDS", then one line per span: "span NAME FRAMES SECONDS"; with --window,
 // "window TICK": the tick count (milliseconds of CLOCK_BOOTTIME, the show's clock) at which the
@@ -19,10 +27,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "bare_scenes.h"
 #include "demo/meshes/mesh_lists.h"
+#include "fmod.h"
 #include "glpng.h"
 
 namespace {
@@ -36,7 +47,59 @@ double Seconds() {
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
-SDL_Window* OpenWindow() {
+struct Parts {
+    bool music = false, lines = false, pump = false, desktop = false;
+};
+
+// "music,lines" and the like; false for a name it does not know.
+bool ParseParts(const char* list, Parts* parts) {
+    std::string rest = list;
+    while (!rest.empty()) {
+        const size_t comma = rest.find(',');
+        const std::string name = rest.substr(0, comma);
+        rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
+        if (name == "music") parts->music = true;
+        else if (name == "lines") parts->lines = true;
+        else if (name == "pump") parts->pump = true;
+        else if (name == "desktop") parts->desktop = true;
+        else return false;
+    }
+    return true;
+}
+
+std::uint32_t TickCount() {
+    timespec now;
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return std::uint32_t(std::uint64_t(now.tv_sec) * 1000u + std::uint64_t(now.tv_nsec) / 1000000u);
+}
+
+// What the program does beside a frame's drawing, part by part.
+void DoFrameParts(const Parts& parts) {
+    if (parts.pump) {
+        SDL_PumpEvents();
+        SDL_Event event;
+        while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+        }
+    }
+    if (parts.lines) {
+        volatile std::uint32_t elapsed = TickCount();
+        (void)elapsed;
+        volatile std::uint32_t drift = TickCount();
+        (void)drift;
+        std::printf("%u\n", TickCount());
+        std::fflush(stdout);
+        std::printf("test??\n");
+        std::fflush(stdout);
+    }
+}
+
+void StartMusic() {
+    if (FSOUND_Init(44100, 32, 2) == 0) return;
+    FMUSIC_MODULE* song = FMUSIC_LoadSong("data/LUMAR7.XM");
+    if (song != nullptr) FMUSIC_PlaySong(song);
+}
+
+SDL_Window* OpenWindow(bool desktop) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return nullptr;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
@@ -52,7 +115,7 @@ SDL_Window* OpenWindow() {
     SDL_DisplayMode mode = {SDL_PIXELFORMAT_RGB888, 640, 480, 0, nullptr};
     SDL_DisplayMode closest;
     if (SDL_GetClosestDisplayMode(0, &mode, &closest) != nullptr) SDL_SetWindowDisplayMode(window, &closest);
-    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+    SDL_SetWindowFullscreen(window, desktop ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN);
     SDL_ShowWindow(window);
     if (SDL_GL_CreateContext(window) == nullptr) return nullptr;
     return window;
@@ -78,9 +141,20 @@ bool SetUp(BareObjects* objects) {
 
 int main(int argc, char** argv) {
     const bool windowOnly = argc > 1 && std::strcmp(argv[1], "--window") == 0;
-    const double scale = argc > 1 && !windowOnly ? std::atof(argv[1]) : 1.0;
+    double scale = 1.0;
+    Parts parts;
+    for (int i = 1; i < argc && !windowOnly; i++) {
+        if (std::strcmp(argv[i], "--with") == 0 && i + 1 < argc) {
+            if (!ParseParts(argv[++i], &parts)) {
+                std::fprintf(stderr, "bare_show: no such part in %s\n", argv[i]);
+                return 2;
+            }
+        } else {
+            scale = std::atof(argv[i]);
+        }
+    }
     const double start = Seconds();
-    SDL_Window* window = OpenWindow();
+    SDL_Window* window = OpenWindow(parts.desktop);
     if (windowOnly) {
         timespec now;
         clock_gettime(CLOCK_BOOTTIME, &now);
@@ -92,6 +166,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bare_show: cannot set up: %s\n", SDL_GetError());
         return 1;
     }
+    if (parts.music) StartMusic();
     std::printf("setup %.6f\n", Seconds() - start);
     for (const BareScene& scene : ShowScenes) {
         const double begin = Seconds();
@@ -99,6 +174,7 @@ int main(int argc, char** argv) {
         long frames = 0;
         double now = begin;
         while (now < end) {
+            DoFrameParts(parts);
             DrawBareFrame(scene, objects);
             SDL_GL_SwapWindow(window);
             frames++;

@@ -1,6 +1,7 @@
 #include "bench_process.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -49,6 +50,11 @@ Process::Process(const Launch& launch) : outputPath_(launch.outputPath) {
     if (!launch.workingDirectory.empty() && chdir(launch.workingDirectory.c_str()) != 0) _exit(127);
     for (const auto& variable : launch.environment) {
         setenv(variable.first.c_str(), variable.second.c_str(), 1);
+    }
+    if (launch.realTimePriority > 0) {
+        sched_param priority = {};
+        priority.sched_priority = launch.realTimePriority;
+        if (sched_setscheduler(0, SCHED_RR, &priority) != 0) _exit(126);
     }
     RedirectTo(1, launch.outputPath);
     RedirectTo(2, launch.errorsPath);

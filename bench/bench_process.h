@@ -16,6 +16,10 @@ struct Launch {
     std::vector<std::pair<std::string, std::string>> environment;  // set on top of ours
     std::string outputPath;  // standard output; empty: discarded
     std::string errorsPath;  // standard error; empty: discarded
+    // Above 0: it runs under round-robin real-time scheduling at this priority (1 to 99, root
+    // only), so that nothing else on the machine gets between two runs that are compared; it
+    // is not started (status 126) where that is refused.
+    int realTimePriority = 0;
 };
 
 struct Finished {

@@ -21,6 +21,13 @@ std::string Format(const char* format, double value) {
     return text;
 }
 
+// " (lowest–highest)" of the values.
+std::string Spread(const std::vector<double>& values) {
+    if (values.empty()) return "";
+    const auto range = std::minmax_element(values.begin(), values.end());
+    return Format(" (%.3f", *range.first) + Format("–%.3f)", *range.second);
+}
+
 std::string Verdict(bool measured, bool met) { return !measured ? "n/a" : met ? "yes" : "**no**"; }
 
 void Row(const std::string& measure, const std::string& ours, const std::string& limit,
@@ -56,11 +63,21 @@ void PrintFrames(const Results& results) {
             }
         }
         const bool measured = !ratios.empty();
-        Row(std::string("Frames, whole processes in turn: ") + scene.name,
+        Row(std::string("Frames, whole processes in turn") + (results.wholeRealTime ? ", real-time: " : ": ") +
+                scene.name,
             measured ? Format("%.1f fps", Median(show->second)) : "n/a",
             measured ? Format("%.1f fps", Median(bare->second)) : "n/a",
-            measured ? Format("%.3f", Median(ratios)) + " (" + std::to_string(ratios.size()) + " rounds)" : "n/a",
+            measured ? Format("%.3f", Median(ratios)) + Spread(ratios) + ", " + std::to_string(ratios.size()) +
+                           " rounds"
+                     : "n/a",
             Format("≥ %.2f", FrameTarget), Verdict(measured, Median(ratios) >= FrameTarget));
+    }
+    for (const auto& part : results.partRatios) {
+        Row("Frames, the bare loop with the program's " + part.first + (results.wholeRealTime ? ", real-time" : ""),
+            "with it", "without it",
+            Format("%.3f", Median(part.second)) + Spread(part.second) + ", " +
+                std::to_string(part.second.size()) + " spans",
+            "—", "—");
     }
 }
 

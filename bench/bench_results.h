@@ -34,6 +34,10 @@ struct Results {
     std::vector<FrameResult> frames;
     std::vector<AllocationResult> allocations;
     std::map<std::string, std::vector<double>> wholeShow, wholeBare;  // scene -> fps per round
+    bool wholeRealTime = false;  // the whole processes ran under real-time scheduling
+    // One of the program's own parts added to the bare loop (bare_show --with PART): part ->
+    // that run's frame rate beside the plain bare loop's, one per scene and round.
+    std::map<std::string, std::vector<double>> partRatios;
     std::vector<double> startupMs, startupRatios;  // per round: ms, and ms beside the parts' sum
     std::vector<long> peakResidentKb;
     std::map<std::string, std::vector<double>> parts;  // start-up part -> ms per run

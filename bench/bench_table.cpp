@@ -3,10 +3,12 @@
 // other benchmark programs and the real veskop, and prints one Markdown table, with the machine's
 // load while it ran.
 //
-//   bench_table [--quick] [--rounds N] [--display :N] [--only PART]
+//   bench_table [--quick] [--rounds N] [--display :N] [--only PART] [--realtime]
 //
 // --quick runs everything for a moment only (a smoke test: it checks that the benchmarks run, and
-// its numbers mean little); --only measures one part. Progress goes to standard error.
+// its numbers mean little); --only measures one part. --realtime runs the whole processes that are
+// compared with each other under real-time scheduling (as root), so that the rest of a shared
+// machine's work cannot fall between them. Progress goes to standard error.
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -39,7 +41,10 @@ struct Config {
     std::string veskop = VESKOP_BINARY;
     std::string work;                        // scratch files
     std::string display;
+    bool realTime = false;  // whole processes under round-robin real-time scheduling
 };
+
+const int RealTimePriority = 20;  // above any ordinary thread, below the kernel's own
 
 double LoadAverage() {
     std::ifstream file("/proc/loadavg");
@@ -170,6 +175,18 @@ std::map<std::string, double> ShowFrameRates(const std::string& output) {
     return rates;
 }
 
+// bare_show's "span NAME FRAMES SECONDS" lines as frame rates.
+std::map<std::string, double> BareFrameRates(const std::string& output) {
+    std::map<std::string, double> rates;
+    for (const std::string& line : Lines(output)) {
+        std::vector<std::string> w = Words(line);
+        if (w.size() == 4 && w[0] == "span" && std::atof(w[3].c_str()) > 0) {
+            rates[w[1]] = std::atof(w[2].c_str()) / std::atof(w[3].c_str());
+        }
+    }
+    return rates;
+}
+
 std::uint32_t FirstTick(const std::string& output) {
     static const std::regex tickLine(R"((\d+)\n)");
     std::smatch match;
@@ -187,6 +204,7 @@ void MeasureWholeShows(const Config& config, Results* results) {
         Launch bare = WithDisplay(config, {config.bin + "/bare_show", config.quick ? "0.02" : "1"});
         bare.workingDirectory = config.source;
         bare.outputPath = config.work + "/bare_show.stdout";
+        show.realTimePriority = bare.realTimePriority = config.realTime ? RealTimePriority : 0;
         Finished bareRun;
         if (round % 2 == 1) bareRun = RunProgram(bare, 120);
         Process veskop(show);
@@ -195,13 +213,38 @@ void MeasureWholeShows(const Config& config, Results* results) {
         if (!config.quick && shown.status == 0) results->peakResidentKb.push_back(shown.peakResidentKb);
         for (const auto& rate : ShowFrameRates(shown.output)) results->wholeShow[rate.first].push_back(rate.second);
         results->wholeRan = results->wholeRan && bareRun.status == 0 && (config.quick || shown.status == 0);
-        for (const std::string& line : Lines(bareRun.output)) {
-            std::vector<std::string> w = Words(line);
-            if (w.size() == 4 && w[0] == "span" && std::atof(w[3].c_str()) > 0) {
-                results->wholeBare[w[1]].push_back(std::atof(w[2].c_str()) / std::atof(w[3].c_str()));
+        for (const auto& rate : BareFrameRates(bareRun.output)) results->wholeBare[rate.first].push_back(rate.second);
+    }
+    results->wholeRealTime = config.realTime;
+}
+
+// The bare loop with one of the program's parts added (its music, its lines, its pump, its way
+// of covering the display), beside the plain bare loop, in turns: what each part costs a whole
+// process, one thing changed at a time. Each span lasts 0.3 of its length in the show.
+void MeasureWholeParts(const Config& config, Results* results) {
+    for (int round = 0; round < config.rounds; round++) {
+        Progress("the bare loop with each of the program's parts, round " + std::to_string(round + 1));
+        for (const char* part : {"music", "lines", "pump", "desktop"}) {
+            const std::string scale = config.quick ? "0.02" : "0.3";
+            Launch with = WithDisplay(config, {config.bin + "/bare_show", scale, "--with", part});
+            Launch without = WithDisplay(config, {config.bin + "/bare_show", scale});
+            with.workingDirectory = without.workingDirectory = config.source;
+            with.outputPath = without.outputPath = config.work + "/bare_show.stdout";
+            with.realTimePriority = without.realTimePriority = config.realTime ? RealTimePriority : 0;
+            Finished first = RunProgram(round % 2 == 0 ? with : without, 120);
+            Finished second = RunProgram(round % 2 == 0 ? without : with, 120);
+            const std::map<std::string, double> withRates = BareFrameRates((round % 2 == 0 ? first : second).output);
+            const std::map<std::string, double> withoutRates = BareFrameRates((round % 2 == 0 ? second : first).output);
+            results->wholeRan = results->wholeRan && first.status == 0 && second.status == 0;
+            for (const auto& rate : withRates) {
+                const auto bare = withoutRates.find(rate.first);
+                if (bare != withoutRates.end() && bare->second > 0) {
+                    results->partRatios[part].push_back(rate.second / bare->second);
+                }
             }
         }
     }
+    results->wholeRealTime = config.realTime;
 }
 
 double RunPart(const Config& config, const std::vector<std::string>& argv, const std::string& key) {
@@ -388,10 +431,13 @@ int main(int argc, char** argv) {
             config.only = argv[++i];
         } else if (arg == "--display" && i + 1 < argc) {
             config.display = argv[++i];
+        } else if (arg == "--realtime") {
+            config.realTime = true;
         } else {
             std::fprintf(stderr,
-                         "usage: bench_table [--quick] [--rounds N] [--display :N] "
-                         "[--only passes|frames|whole|startup|images|music|underruns|meshes|capture]\n");
+                         "usage: bench_table [--quick] [--rounds N] [--display :N] [--realtime] "
+                         "[--only passes|frames|whole|wholeparts|startup|images|music|underruns|meshes|"
+                         "capture]\n");
             return 2;
         }
     }
@@ -408,7 +454,7 @@ int main(int argc, char** argv) {
     Results results;
     const std::pair<const char*, void (*)(const Config&, Results*)> parts[] = {
         {"passes", MeasurePassCosts}, {"frames", MeasureFramesInProcess},
-        {"whole", MeasureWholeShows}, {"startup", MeasureStartup},
+        {"whole", MeasureWholeShows}, {"wholeparts", MeasureWholeParts}, {"startup", MeasureStartup},
         {"images", MeasureImages},    {"music", MeasureMusic},
         {"underruns", MeasureUnderruns}, {"meshes", CheckMeshArrays},
         {"capture", MeasureCapture},
