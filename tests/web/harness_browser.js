@@ -71,6 +71,40 @@ function withHarness(folder, work) {
     return withPage(folder, 'scene_harness.html', 'window.Module && Module.ready', work);
 }
 
+// Before the show's page (index.html) loads: watches its frames through the page's log. At each
+// frame's second line ("test??"), when the canvas holds the frame, window.framesSeen counts it,
+// window.frameTimes gets its time (performance.now(), taken after a pixel is read back at the
+// frames listed in `finished`, when all of their drawing is done: WebGL's calls return before
+// it is), and window.keptFrames its picture as a PNG data URL if window.keepFrames (a Set, made
+// of `keep`) has it.
+function watchShowFrames(page, keep, finished) {
+    return page.evaluateOnNewDocument((keep, finished) => {
+        Object.assign(window, { framesSeen: 0, frameTimes: [], keptFrames: {}, keepFrames: new Set(keep) });
+        const finish = new Set(finished);
+        let shown = null;
+        Object.defineProperty(window, 'veskopPage', {
+            configurable: true,
+            get() { return shown; },
+            set(value) {
+                shown = value;
+                value.log.lines.push = function(line) {
+                    if (line === 'test??') {
+                        const frame = window.framesSeen++;
+                        const canvas = document.getElementById('canvas');
+                        if (finish.has(frame)) {
+                            const gl = canvas.getContext('webgl2');
+                            gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4));
+                        }
+                        window.frameTimes.push(performance.now());
+                        if (window.keepFrames.has(frame)) window.keptFrames[frame] = canvas.toDataURL('image/png');
+                    }
+                    return Array.prototype.push.call(this, line);
+                };
+            },
+        });
+    }, keep, finished);
+}
+
 // In the page, before anything plays: every buffer that Web Audio is given to play is copied
 // as it is started, into window.tapped.
 function tapSoundIn(page) {
@@ -119,4 +153,4 @@ function runDriver(name, main) {
     });
 }
 
-module.exports = { withPage, withHarness, tapSoundIn, writeTappedSound, runDriver };
+module.exports = { withPage, withHarness, watchShowFrames, tapSoundIn, writeTappedSound, runDriver };

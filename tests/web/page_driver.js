@@ -14,37 +14,10 @@
 'use strict';
 const fs = require('fs');
 const path = require('path');
-const { withPage, tapSoundIn, writeTappedSound, runDriver } = require('./harness_browser.js');
+const { withPage, watchShowFrames, tapSoundIn, writeTappedSound, runDriver } = require('./harness_browser.js');
 
 const Timeout = 240000;  // ms, for any one thing the page is waited for
 const RestartText = 'Cannot call this command after FSOUND_Init.';
-
-// Before the page loads: frames listed in window.keepFrames are kept in window.keptFrames as
-// PNG data URLs, at their "test??" line (the second of the frame), when the canvas holds them.
-function keepFramesIn(page, frames) {
-    return page.evaluateOnNewDocument(frames => {
-        window.keptFrames = {};
-        window.keepFrames = new Set(frames);
-        window.framesSeen = 0;
-        let shown = null;
-        Object.defineProperty(window, 'veskopPage', {
-            configurable: true,
-            get() { return shown; },
-            set(value) {
-                shown = value;
-                value.log.lines.push = function(line) {
-                    if (line === 'test??') {
-                        const frame = window.framesSeen++;
-                        if (window.keepFrames.has(frame)) {
-                            window.keptFrames[frame] = document.getElementById('canvas').toDataURL('image/png');
-                        }
-                    }
-                    return Array.prototype.push.call(this, line);
-                };
-            },
-        });
-    }, frames);
-}
 
 const framesDrawn = page => page.evaluate(() => window.framesSeen);
 const restarts = page => page.evaluate(text => veskopPage.log.lines.filter(l => l.startsWith(text)).length, RestartText);
@@ -122,7 +95,7 @@ runDriver('page_driver', async () => {
     }
     const frames = scenario === 'show' ? rest.map(Number) : [];
     const prepare = async page => {
-        await keepFramesIn(page, frames);
+        await watchShowFrames(page, frames, []);
         if (scenario === 'sound') await tapSoundIn(page);
     };
     await withPage(folder, 'index.html' + query, 'window.veskopPage', async (page, problems) => {

@@ -45,15 +45,16 @@ void ReleaseDisplayAtExit() {
 }  // namespace
 
 // clang-format off
-// Shows the canvas as a fullscreen window or as one in the page. Fullscreen is asked of the
-// browser unless the screen already is (the click asked for it); outside a gesture the browser
-// refuses, and the canvas stays in the page until the click.
+// Shows the canvas as a fullscreen window or as one in the page. Before the show has started,
+// the canvas waits in the page: the click that starts it asks for fullscreen. Later (F1) it is
+// asked of the browser here, which grants it during the key's gesture only.
 EM_JS(void, ShowCanvas, (int fullscreen), {
     var screen = Module.veskopScreen;
     if (!screen) return;
-    screen.classList.toggle('windowed', !fullscreen);
+    var started = !Module.veskopStart || Module.veskopStart.done;
     var gesture = !navigator.userActivation || navigator.userActivation.isActive;
-    if (fullscreen && gesture && document.fullscreenElement !== screen && screen.requestFullscreen) {
+    if (fullscreen && started && gesture && document.fullscreenElement !== screen &&
+        screen.requestFullscreen) {
         screen.requestFullscreen().catch(function() {});
     }
 });
