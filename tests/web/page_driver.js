@@ -8,7 +8,10 @@
 //   show     click, keep the frames asked for, wait for the end of the show
 //   keys     click; in the cube's span hold F1 until the show restarts, twice, keeping the 20th
 //            frame after each restart; then hold Escape until the show ends
-//   sound    click, listen for SECONDS (the first FRAME argument), write OUT_DIR/sound.raw
+//   leave    click; once the show runs fullscreen, leave fullscreen as the browser does on its own
+//            Escape (the page's code does not ask for it), and wait for the end
+//   sound    click, listen for SECONDS (the first FRAME argument), write OUT_DIR/sound.raw; the
+//            click comes 1.5 s after the first picture; say how much sound was queued before it
 //   dialog   wait for the program's dialog, press its button, wait for the end
 // Needs puppeteer-core on NODE_PATH and Debian's /usr/bin/chromium.
 'use strict';
@@ -70,11 +73,23 @@ const Scenarios = {
         await holdKeyUntil(page, 'Escape', () => page.evaluate(() => veskopPage.status !== null));
         return result;
     },
+    async leave(page) {
+        await clickToStart(page);
+        await wait(page, () => window.framesSeen >= 10 && document.fullscreenElement !== null);
+        await page.evaluate(() => document.exitFullscreen());
+        await wait(page, () => veskopPage.status !== null);
+        return {};
+    },
     async sound(page, [seconds], problems, outDir) {
+        await page.evaluate(() => document.addEventListener('pointerdown', () => {
+            window.soundBeforeClick = window.tapped.reduce((ms, b) => ms + 1000 * b.left.length / b.rate, 0);
+        }, true));
+        await wait(page, () => window.framesSeen >= 2);
+        await new Promise(resolve => setTimeout(resolve, 1500));  // a user who looks first
         await clickToStart(page);
         await new Promise(resolve => setTimeout(resolve, Number(seconds) * 1000));
         await writeTappedSound(page, problems, path.join(outDir, 'sound.raw'));
-        return {};
+        return { 'sound-before-click-ms': Math.round(await page.evaluate(() => window.soundBeforeClick)) };
     },
     async dialog(page) {
         await wait(page, () => document.getElementById('box').open);
@@ -91,7 +106,7 @@ const Scenarios = {
 runDriver('page_driver', async () => {
     const [scenario, folder, outDir, query, ...rest] = process.argv.slice(2);
     if (!Scenarios[scenario] || !folder || !outDir || query === undefined) {
-        throw new Error('usage: page_driver.js show|keys|sound|dialog PAGE_DIR OUT_DIR QUERY [FRAME...]');
+        throw new Error('usage: page_driver.js show|keys|leave|sound|dialog PAGE_DIR OUT_DIR QUERY [FRAME...]');
     }
     const frames = scenario === 'show' ? rest.map(Number) : [];
     const prepare = async page => {

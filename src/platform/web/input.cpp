@@ -23,8 +23,10 @@ const int FlagAlt = 2;
 const int FlagControl = 4;
 
 // clang-format off
-EM_JS(void, InstallPageListeners, (), {
-    var keys = { Escape: 0x1B, F1: 0x70, F2: 0x71, F3: 0x72 };
+// The arguments are the event kinds and flags above.
+EM_JS(void, InstallPageListeners, (int keyDown, int keyUp, int focusGained, int focusLost,
+                                   int repeat, int alt, int control), {
+    var keys = { Escape: 0x1B, F1: 0x70, F2: 0x71, F3: 0x72 };  // their virtual-key codes
     var scrolling = { Space: 1, PageUp: 1, PageDown: 1, Home: 1, End: 1, ArrowUp: 1, ArrowDown: 1,
                       ArrowLeft: 1, ArrowRight: 1 };
     var input = { queue: [], held: {} };
@@ -40,16 +42,16 @@ EM_JS(void, InstallPageListeners, (), {
         event.preventDefault();
         if (inDialog) return;
         var down = event.type === 'keydown';
-        var flags = (event.repeat ? 1 : 0) | (event.altKey ? 2 : 0) | (event.ctrlKey ? 4 : 0);
+        var flags = (event.repeat ? repeat : 0) | (event.altKey ? alt : 0) | (event.ctrlKey ? control : 0);
         if (down) input.held[key] = true; else delete input.held[key];
-        queue(down ? 1 : 2, key, flags);
+        queue(down ? keyDown : keyUp, key, flags);
     }
     function onFocusLost() {
-        for (var key in input.held) queue(2, Number(key), 0);
+        for (var key in input.held) queue(keyUp, Number(key), 0);
         input.held = {};
-        queue(4, 0, 0);
+        queue(focusLost, 0, 0);
     }
-    function onFocusGained() { queue(3, 0, 0); }
+    function onFocusGained() { queue(focusGained, 0, 0); }
     function onVisibility() { if (document.hidden) onFocusLost(); }
     function onFullscreenChange() {
         var display = Module.veskopDisplay;
@@ -61,7 +63,7 @@ EM_JS(void, InstallPageListeners, (), {
             }
             return;
         }
-        if (display.entered && !display.leaving) queue(1, keys.Escape, 0);
+        if (display.entered && !display.leaving) queue(keyDown, keys.Escape, 0);
         display.entered = false;
         display.leaving = false;
     }
@@ -86,7 +88,10 @@ EM_JS(int, TakePageEvent, (), {
 
 }  // namespace
 
-void ListenToPage() { InstallPageListeners(); }
+void ListenToPage() {
+    InstallPageListeners(EventKeyDown, EventKeyUp, EventFocusGained, EventFocusLost, FlagRepeat,
+                         FlagAlt, FlagControl);
+}
 
 void BackendPumpEvents() {
     WebState& web = Web();

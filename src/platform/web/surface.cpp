@@ -27,6 +27,15 @@ EM_JS(int, ShowStarted, (), {
     return !Module.veskopStart || Module.veskopStart.done ? 1 : 0;
 });
 
+// While the show waits for its start, its music waits too, whatever the browser allows: the
+// sound output's clock stands still, and nothing is mixed.
+EM_JS(void, HoldSound, (int held), {
+    var output = Module.veskopSoundOutput;
+    if (!output) return;
+    output.held = !!held;
+    if (held) output.context.suspend(); else output.context.resume();
+});
+
 // Returns to the browser and resumes at the next animation frame (unpaced: at the next turn of
 // its task queue, without waiting for a frame), or, with forStart, once the page says start.
 // An exit of the program inside the resumed code ends as an ExitStatus thrown up to here: the
@@ -113,7 +122,9 @@ bool BackendSwapBuffers(BackendSurface*) {
     // is its first picture, which the page shows under "click to start".
     if (web.framesPresented >= FramesBeforeStart && !ShowStarted()) {
         PauseClock();
+        HoldSound(1);
         YieldToPage(0, 1);
+        HoldSound(0);
         ResumeClock();
     }
     YieldToPage(FramesUnpaced() ? 1 : 0, 0);
