@@ -1,7 +1,7 @@
 // The web set's own records, shared by its files: the surfaces (every window of the program is
 // the page's one canvas), the rendering contexts (the fixed-function layer's, on that canvas),
-// and the clock's settings, read from the page's address. Internal to the set; the core sees
-// backend.h, the page the functions its files export.
+// the frames presented, and what each file offers the others. Internal to the set; the core sees
+// backend.h, and the page what packaging/web/veskop_page.js says it gives the program.
 #ifndef VESKOP_PLATFORM_WEB_BACKEND_H
 #define VESKOP_PLATFORM_WEB_BACKEND_H
 
