@@ -24,25 +24,8 @@ runDriver('measure_frame_rates', async () => {
     await withHarness(folder, async (page, problems) => {
         await page.addScriptTag({ path: path.join(folder, 'bare_scenes.js') });
         const results = await page.evaluate(async (scenes, rounds) => {
-            const list = Module._malloc(4);
-            Module.HEAP32[list >> 2] = 0;
-            // The set-up at tick 0: the meshes' drift, which follows the tick count at the set-up,
-            // is then nil, and they stay the size the bare page draws them.
-            if (!Module._RenderShowFrames(0, 60, list, 1)) return null;
-            Module._free(list);
-            const meshCorners = [0, 1, 2].map(mesh => {
-                const count = Module._malloc(4);
-                const corners = Module._MeshCorners(mesh, count);
-                const copy = new Float32Array(Module.HEAPF32.buffer, corners, Module.HEAP32[count >> 2] * 6).slice();
-                Module._free(count);
-                return copy;
-            });
-            const image = await createImageBitmap(new Blob([Module.FS.readFile('data/vardlum.png')]));
-            const bareCanvas = document.createElement('canvas');
-            bareCanvas.width = 640;
-            bareCanvas.height = 480;
-            document.body.appendChild(bareCanvas);
-            const bare = makeBareScenes(bareCanvas, meshCorners, image);
+            const bare = await makeHarnessBareScenes();
+            if (bare === null) return null;
             const layer = Module.canvas.getContext('webgl2');
             const finishLayer = () => layer.readPixels(0, 0, 1, 1, layer.RGBA, layer.UNSIGNED_BYTE, new Uint8Array(4));
             const timed = (draw, finish, frames) => {

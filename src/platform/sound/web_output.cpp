@@ -91,8 +91,10 @@ EM_JS(int, OpenWebAudio, (int rate, int bufferFrames, int queuedMs, int refillMs
             output.queuedUntil += bufferFrames / rate;
         }
     }
+    // held: the page keeps the sound waiting (for the click that starts its show).
+    output.held = false;
     output.resume = function() {
-        if (context.state === 'suspended') context.resume();
+        if (context.state === 'suspended' && !output.held) context.resume();
     };
     // A gesture anywhere on the page lets a waiting context play.
     document.addEventListener('pointerdown', output.resume, true);

@@ -4,6 +4,8 @@
 //
 // makeBareScenes(canvas, meshCorners, image) -> { draw(scene), finish() }; scene is 'meshes',
 // 'cube' or 'image'. meshCorners[i] is a Float32Array of position and normal per corner.
+// makeHarnessBareScenes() makes them in the scene harness page, on a canvas of their own, from
+// the demo's meshes and data/vardlum.png, after the harness's set-up; null without WebGL 2.
 'use strict';
 
 function makeBareScenes(canvas, meshCorners, image) {
@@ -149,4 +151,27 @@ function makeBareScenes(canvas, meshCorners, image) {
         // Waits until everything drawn so far is done.
         finish() { gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, new Uint8Array(4)); },
     };
+}
+
+async function makeHarnessBareScenes() {
+    const list = Module._malloc(4);
+    Module.HEAP32[list >> 2] = 0;
+    // The set-up at tick 0: the meshes' drift, which follows the tick count at the set-up, is
+    // then nil, and they stay the size the bare page draws them.
+    const drawn = Module._RenderShowFrames(0, 60, list, 1);
+    Module._free(list);
+    if (!drawn) return null;
+    const meshCorners = [0, 1, 2].map(mesh => {
+        const count = Module._malloc(4);
+        const corners = Module._MeshCorners(mesh, count);
+        const copy = new Float32Array(Module.HEAPF32.buffer, corners, Module.HEAP32[count >> 2] * 6).slice();
+        Module._free(count);
+        return copy;
+    });
+    const image = await createImageBitmap(new Blob([Module.FS.readFile('data/vardlum.png')]));
+    const canvas = document.createElement('canvas');
+    canvas.width = 640;
+    canvas.height = 480;
+    document.body.appendChild(canvas);
+    return makeBareScenes(canvas, meshCorners, image);
 }
