@@ -13,6 +13,8 @@
 //   sound    click, listen for SECONDS (the first FRAME argument), write OUT_DIR/sound.raw; the
 //            click comes 1.5 s after the first picture; say how much sound was queued before it
 //   dialog   wait for the program's dialog, press its button, wait for the end
+//   nowebgl  in a browser whose canvases give no WebGL 2 context: what the page shows instead,
+//            a second after it loaded
 // Needs puppeteer-core on NODE_PATH and Debian's /usr/bin/chromium.
 'use strict';
 const fs = require('fs');
@@ -101,17 +103,33 @@ const Scenarios = {
         await wait(page, () => veskopPage.status !== null);
         return result;
     },
+    async nowebgl(page) {
+        await new Promise(resolve => setTimeout(resolve, 1000));  // time for a program to start
+        return page.evaluate(() => ({
+            message: document.getElementById('no-webgl').hidden ? '' : document.getElementById('no-webgl').textContent,
+            screen: document.getElementById('screen').hidden ? 'hidden' : 'shown',
+        }));
+    },
 };
+
+// Makes every canvas of the page refuse WebGL 2, as a browser without it (or with it turned off).
+function refuseWebGl2() {
+    const getContext = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function(kind, ...rest) {
+        return kind === 'webgl2' ? null : getContext.call(this, kind, ...rest);
+    };
+}
 
 runDriver('page_driver', async () => {
     const [scenario, folder, outDir, query, ...rest] = process.argv.slice(2);
     if (!Scenarios[scenario] || !folder || !outDir || query === undefined) {
-        throw new Error('usage: page_driver.js show|keys|leave|sound|dialog PAGE_DIR OUT_DIR QUERY [FRAME...]');
+        throw new Error('usage: page_driver.js show|keys|leave|sound|dialog|nowebgl PAGE_DIR OUT_DIR QUERY [FRAME...]');
     }
     const frames = scenario === 'show' ? rest.map(Number) : [];
     const prepare = async page => {
         await watchShowFrames(page, frames, []);
         if (scenario === 'sound') await tapSoundIn(page);
+        if (scenario === 'nowebgl') await page.evaluateOnNewDocument(refuseWebGl2);
     };
     await withPage(folder, 'index.html' + query, 'window.veskopPage', async (page, problems) => {
         const result = await Scenarios[scenario](page, rest, problems, outDir);

@@ -2,7 +2,8 @@
 // from 127.0.0.1 (page_driver.js): each scene in its span is the Linux program's picture of the
 // same moment and uptime, the log has the show's two lines a frame, the keys and the end of the
 // show end it with the desktop program's status, F1 switches both ways and starts the show
-// over, the music plays from the click, and a failed set-up is told in the page's dialog.
+// over, the music plays from the click, a failed set-up is told in the page's dialog, and a
+// browser without WebGL 2 gets a message instead of the canvas.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -136,6 +137,15 @@ TEST(WebPage, AnImageThatDoesNotLoadIsToldInADialogAndEndsWith1) {
     EXPECT_EQ("ERROR", run.result["caption"]);
     EXPECT_EQ("veskop: cannot load data/pizza2.png: the file is missing", run.result["text"]);
     EXPECT_EQ("1", run.result["status"]);
+}
+
+// A browser without WebGL 2: the page says so in place of the canvas, and the program never
+// starts (nothing in its log).
+TEST(WebPage, WithoutWebGl2ThePageSaysSoInsteadOfTheCanvas) {
+    PageRun run = DrivePage("nowebgl", VESKOP_WEB_PAGE_DIR, "");
+    EXPECT_TRUE(StartsWith(run.result["message"], "This show needs WebGL 2")) << run.result["message"];
+    EXPECT_EQ("hidden", run.result["screen"]);
+    EXPECT_EQ("0", run.result["lines"]);
 }
 
 }  // namespace
