@@ -231,11 +231,13 @@ void MeasureWholeParts(const Config& config, Results* results) {
             with.workingDirectory = without.workingDirectory = config.source;
             with.outputPath = without.outputPath = config.work + "/bare_show.stdout";
             with.realTimePriority = without.realTimePriority = config.realTime ? RealTimePriority : 0;
-            Finished first = RunProgram(round % 2 == 0 ? with : without, 120);
-            Finished second = RunProgram(round % 2 == 0 ? without : with, 120);
-            const std::map<std::string, double> withRates = BareFrameRates((round % 2 == 0 ? first : second).output);
-            const std::map<std::string, double> withoutRates = BareFrameRates((round % 2 == 0 ? second : first).output);
-            results->wholeRan = results->wholeRan && first.status == 0 && second.status == 0;
+            Finished withoutRun;
+            if (round % 2 == 1) withoutRun = RunProgram(without, 120);
+            const Finished withRun = RunProgram(with, 120);
+            if (round % 2 == 0) withoutRun = RunProgram(without, 120);
+            const std::map<std::string, double> withRates = BareFrameRates(withRun.output);
+            const std::map<std::string, double> withoutRates = BareFrameRates(withoutRun.output);
+            results->wholeRan = results->wholeRan && withRun.status == 0 && withoutRun.status == 0;
             for (const auto& rate : withRates) {
                 const auto bare = withoutRates.find(rate.first);
                 if (bare != withoutRates.end() && bare->second > 0) {

@@ -62,7 +62,7 @@ HWND StandInTest::MakeWindow(DWORD style, int width, int height, const char* tit
     return window;
 }
 
-HGLRC StandInTest::MakeCurrentContext(HWND window, BYTE depthBits) {
+PIXELFORMATDESCRIPTOR StandInTest::WindowDescriptor(BYTE depthBits) {
     PIXELFORMATDESCRIPTOR descriptor = {};
     descriptor.nSize = sizeof(descriptor);
     descriptor.nVersion = 1;
@@ -70,6 +70,11 @@ HGLRC StandInTest::MakeCurrentContext(HWND window, BYTE depthBits) {
     descriptor.iPixelType = PFD_TYPE_RGBA;
     descriptor.cColorBits = 32;
     descriptor.cDepthBits = depthBits;
+    return descriptor;
+}
+
+HGLRC StandInTest::MakeCurrentContext(HWND window, BYTE depthBits) {
+    PIXELFORMATDESCRIPTOR descriptor = WindowDescriptor(depthBits);
     HDC dc = GetDC(window);
     int format = ChoosePixelFormat(dc, &descriptor);
     if (format == 0 || !SetPixelFormat(dc, format, &descriptor)) return nullptr;

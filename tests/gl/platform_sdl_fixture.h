@@ -32,6 +32,8 @@ protected:
     // A hidden window of `style` whose client area is width x height, placed as CreateDemoWindow
     // places its windows (the outer rectangle from AdjustWindowRectEx, at 0, 0).
     HWND MakeWindow(DWORD style, int width, int height, const char* title = "stand-in test");
+    // The program's pixel format request: double-buffered true colour with depthBits of depth.
+    static PIXELFORMATDESCRIPTOR WindowDescriptor(BYTE depthBits);
     // A rendering context for the window's device context, made current; null on any failure.
     HGLRC MakeCurrentContext(HWND window, BYTE depthBits = 32);
 

@@ -60,13 +60,7 @@ TEST_F(StandInWindow, TheProgramsPixelFormatGivesADoubleBufferedCompatibilityCon
     EXPECT_EQ(dc, GetDC(window)) << "a window has one device context";
     EXPECT_EQ(nullptr, wglCreateContext(dc)) << "no pixel format yet";
 
-    PIXELFORMATDESCRIPTOR descriptor = {};
-    descriptor.nSize = sizeof(descriptor);
-    descriptor.nVersion = 1;
-    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    descriptor.iPixelType = PFD_TYPE_RGBA;
-    descriptor.cColorBits = 32;
-    descriptor.cDepthBits = 32;
+    PIXELFORMATDESCRIPTOR descriptor = WindowDescriptor(32);
     int format = ChoosePixelFormat(dc, &descriptor);
     ASSERT_NE(0, format);
     ASSERT_TRUE(SetPixelFormat(dc, format, &descriptor));
